@@ -1,0 +1,85 @@
+/* The engine library's C exports (velldll.dll on Windows, libvelldll.so
+ * natively). C linkage, undecorated names, the platform's C calling
+ * convention. Every function returns a 32-bit result code. */
+#ifndef RAVELOCK_VELLDLL_H
+#define RAVELOCK_VELLDLL_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define VELLDLL_API /* exported through velldll.def */
+#else
+#define VELLDLL_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The worker's link to its progress dialog; opaque to C callers. */
+struct ProgressLink;
+
+#pragma pack(push, 1)
+/* Filled by IsValidRLKfile (49 bytes; field order differs from the file). */
+typedef struct RlkHeaderInfo {
+  uint32_t identifier;
+  uint32_t keyCheckCrc;
+  uint32_t contentCrc;
+  uint32_t originalSize;
+  char keyName[32];
+  char terminator;
+} RlkHeaderInfo;
+
+/* A key, its length and its name (96 bytes). */
+typedef struct RlkKeyRecord {
+  char key[56];
+  uint32_t length;
+  char name[36];
+} RlkKeyRecord;
+#pragma pack(pop)
+
+/* The platform's DLLVERSIONINFO layout. */
+typedef struct RlkDllVersionInfo {
+  uint32_t cbSize;
+  uint32_t dwMajorVersion;
+  uint32_t dwMinorVersion;
+  uint32_t dwBuildNumber;
+  uint32_t dwPlatformID;
+} RlkDllVersionInfo;
+
+/* Enciphers buffer[0 .. *length) in place after zero-padding it to whole
+ * 8-byte blocks; the buffer must have room for *length + 8 bytes. On return
+ * *length is the padded length and the two CRCs are those of the header.
+ * 0, or 817 when the progress link's stop state ended it. */
+VELLDLL_API int32_t CryptFreeBuffer(unsigned char* buffer, uint32_t* length,
+                                    const char* key, int32_t keyLength,
+                                    struct ProgressLink* progress,
+                                    uint32_t* keyCheckCrc, uint32_t* contentCrc);
+
+/* Deciphers a payload in place and checks it against the header's CRCs.
+ * 0 ok; 816 wrong key (or bad CRC below 128 bytes); 817 stopped;
+ * 819 length not a multiple of 8; 820 content CRC mismatch. */
+VELLDLL_API int32_t DecryptBuffer(unsigned char* buffer, uint32_t length,
+                                  const char* key, int32_t keyLength,
+                                  struct ProgressLink* progress,
+                                  uint32_t keyCheckCrc, uint32_t contentCrc);
+
+/* 0 when path is an encrypted file; else 1..7, the first failing check.
+ * info is filled whenever the 48 header bytes were read (0, 5, 6, 7). */
+VELLDLL_API int32_t IsValidRLKfile(const char* path, RlkHeaderInfo* info);
+
+/* 0 when payload is a key database enciphered under key; 1 the key does not
+ * fit, 2 no database identifier, 3 the record count does not match. */
+VELLDLL_API int32_t IsValidDatabazeRLKfile(const unsigned char* payload,
+                                           uint32_t length,
+                                           const RlkKeyRecord* key,
+                                           const RlkHeaderInfo* info);
+
+/* Version 1.1, build 4, platform 1 when info->cbSize is 20. Always 0. */
+VELLDLL_API int32_t DllGetVersion(RlkDllVersionInfo* info);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* RAVELOCK_VELLDLL_H */

@@ -1,0 +1,24 @@
+#pragma once
+// The ravelock command-line tool's subcommands. Each takes the arguments
+// after its own name and returns the process exit status.
+
+#include <span>
+#include <string_view>
+
+namespace ravelock::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+struct Command {
+  std::string_view name;
+  std::string_view summary;
+  int (*run)(std::span<char* const> args);
+  void (*printHelp)();
+};
+
+int runInfo(std::span<char* const> args);
+void printInfoHelp();
+
+} // namespace ravelock::cli

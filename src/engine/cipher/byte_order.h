@@ -1,0 +1,22 @@
+#pragma once
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace ravelock::engine {
+
+inline std::uint32_t loadLe32(const unsigned char* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  if constexpr (std::endian::native == std::endian::big)
+    v = __builtin_bswap32(v);
+  return v;
+}
+
+inline void storeLe32(unsigned char* p, std::uint32_t v) {
+  if constexpr (std::endian::native == std::endian::big)
+    v = __builtin_bswap32(v);
+  std::memcpy(p, &v, 4);
+}
+
+} // namespace ravelock::engine

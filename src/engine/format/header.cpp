@@ -1,0 +1,93 @@
+#include "engine/format/header.h"
+
+#include "engine/cipher/byte_order.h"
+#include "engine/cipher/crc32.h"
+#include "platform/secure_wipe.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ravelock::engine {
+
+EncryptedFileHeader parseHeader(const unsigned char (&bytes)[kHeaderSize]) {
+  EncryptedFileHeader h;
+  h.identifier = loadLe32(bytes);
+  h.originalSize = loadLe32(bytes + 4);
+  h.keyCheckCrc = loadLe32(bytes + 8);
+  h.contentCrc = loadLe32(bytes + 12);
+  std::memcpy(h.keyName, bytes + 16, kKeyNameBytes);
+  return h;
+}
+
+void serializeHeader(const EncryptedFileHeader& h, unsigned char (&bytes)[kHeaderSize]) {
+  storeLe32(bytes, h.identifier);
+  storeLe32(bytes + 4, h.originalSize);
+  storeLe32(bytes + 8, h.keyCheckCrc);
+  storeLe32(bytes + 12, h.contentCrc);
+  std::memcpy(bytes + 16, h.keyName, kKeyNameBytes);
+}
+
+HeaderInfo headerInfoFrom(const EncryptedFileHeader& h) {
+  HeaderInfo info;
+  info.identifier = h.identifier;
+  info.keyCheckCrc = h.keyCheckCrc;
+  info.contentCrc = h.contentCrc;
+  info.originalSize = h.originalSize;
+  std::memcpy(info.keyName, h.keyName, kKeyNameBytes);
+  info.terminator = 0;
+  return info;
+}
+
+std::int32_t checkHeader(const EncryptedFileHeader& header, std::uint64_t fileSize) {
+  if (header.identifier != kFileIdentifier)
+    return 5;
+  const std::uint64_t payload = fileSize - kHeaderSize;
+  if (payload % 8 != 0)
+    return 6;
+  if (payload < header.originalSize || payload > std::uint64_t{header.originalSize} + 8)
+    return 7;
+  return 0;
+}
+
+bool keyFits(const CipherState& cipher, const unsigned char* payload,
+             std::size_t available, std::uint64_t payloadSize,
+             std::uint32_t keyCheckCrc, std::uint32_t contentCrc) {
+  const std::size_t tested =
+      static_cast<std::size_t>(std::min<std::uint64_t>(payloadSize, kKeyCheckBytes));
+  if (tested % 8 != 0 || available < tested)
+    return false;
+  unsigned char scratch[kKeyCheckBytes];
+  if (tested > 0)
+    std::memcpy(scratch, payload, tested);
+  cipher.DecryptBlocks(scratch, tested / 8);
+  const std::uint32_t crc = crc32(scratch, tested);
+  platform::secureWipe(scratch, sizeof scratch);
+  return crc == (payloadSize >= kKeyCheckBytes ? keyCheckCrc : contentCrc);
+}
+
+std::int32_t checkKeyDatabase(const unsigned char* payload, std::uint32_t length,
+                              const KeyRecord& key, const HeaderInfo& info) {
+  if (key.length < 1 || key.length > kMaxKeyLength)
+    return 1;
+  CipherState cipher;
+  cipher.Init(reinterpret_cast<const unsigned char*>(key.key), key.length);
+  if (!keyFits(cipher, payload, length, length, info.keyCheckCrc, info.contentCrc))
+    return 1;
+  if (length < 8)
+    return 2;
+  unsigned char first[8];
+  std::memcpy(first, payload, 8);
+  cipher.DecryptBlocks(first, 1);
+  const std::uint32_t identifier = loadLe32(first);
+  const std::uint64_t count = loadLe32(first + 4);
+  platform::secureWipe(first, sizeof first);
+  if (identifier != kDatabaseIdentifier)
+    return 2;
+  // 64-bit, so a hostile count cannot wrap around into range.
+  const std::uint64_t expected = 8 + count * kKeyRecordSize;
+  if (info.originalSize < expected || info.originalSize > expected + 8)
+    return 3;
+  return 0;
+}
+
+} // namespace ravelock::engine

@@ -1,0 +1,38 @@
+#pragma once
+// Fault injection at the platform seam. Every file operation of a backend asks
+// the installed hook, if any, before it touches the system, so a test can make
+// any call fail or come up short and watch the caller clean up. Nothing is
+// installed in the product.
+
+#include <cstdint>
+
+namespace ravelock::platform {
+
+enum class Op : std::uint8_t {
+  Open,
+  Size,
+  Read,
+  Count
+};
+
+enum class Fault : std::uint8_t {
+  None,
+  Fail,  // the call fails as the system would report a failure
+  Short  // a read or write transfers fewer bytes than asked
+};
+
+class FaultHook {
+public:
+  virtual Fault onCall(Op op) = 0;
+
+protected:
+  ~FaultHook() = default;
+};
+
+// Installs `hook` for all threads; nullptr removes it. Tests only.
+void installFaultHook(FaultHook* hook);
+
+// Called by the backends at the start of each operation.
+Fault injectedFault(Op op);
+
+} // namespace ravelock::platform
