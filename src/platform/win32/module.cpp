@@ -1,0 +1,20 @@
+#include "platform/module.h"
+
+#include <windows.h>
+
+namespace ravelock::platform {
+
+std::string modulePath(const void* address) {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                              GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          static_cast<LPCSTR>(address), &module))
+    return {};
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(module, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH)
+    return {};
+  return std::string(path, n);
+}
+
+} // namespace ravelock::platform
