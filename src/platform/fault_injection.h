@@ -12,13 +12,28 @@ enum class Op : std::uint8_t {
   Open,
   Size,
   Read,
+  Write,
+  Seek,
+  SetEnd,
+  Flush,
+  GetTimes,
+  SetTimes,
+  GetAttributes,
+  SetAttributes,
+  Move,
+  Delete,
+  MapFile,
+  MapMemory,
+  FreeSpace,
+  LongPath,
   Count
 };
 
 enum class Fault : std::uint8_t {
   None,
-  Fail,  // the call fails as the system would report a failure
-  Short  // a read or write transfers fewer bytes than asked
+  Fail,    // the call fails as the system would report a failure
+  Short,   // a read or write transfers fewer bytes than asked
+  NoSpace  // free space reads as 0; a write fails as on a full disk
 };
 
 class FaultHook {

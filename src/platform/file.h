@@ -22,6 +22,15 @@ enum class Disposition : std::uint8_t {
   OpenAlways
 };
 
+// The three time stamps in Windows file-time units (100 ns since 1601-01-01
+// UTC). 0 means unknown: POSIX file systems may not record a creation time,
+// and a 0 is never written.
+struct FileTimes {
+  std::uint64_t creation = 0;
+  std::uint64_t lastAccess = 0;
+  std::uint64_t lastWrite = 0;
+};
+
 class File {
 public:
   File() = default;
@@ -44,7 +53,25 @@ public:
   // count transferred (0 at end of file). False on a failed read.
   bool read(std::span<std::byte> buffer, std::size_t& got);
 
+  // Writes at the current position; `written` may fall short of the size.
+  bool write(std::span<const std::byte> data, std::size_t& written);
+
+  // Moves the position to `offset` from the start.
+  bool seek(std::uint64_t offset);
+
+  // Ends the file at the current position.
+  bool setEndOfFile();
+
+  // Forces written data to the disk.
+  bool flush();
+
+  bool getTimes(FileTimes& times) const;
+  // Stamps that are 0 are left as they are; POSIX cannot set a creation time.
+  bool setTimes(const FileTimes& times);
+
   void close();
+
+  std::intptr_t nativeHandle() const { return handle_; }
 
 private:
   static constexpr std::intptr_t kInvalid = -1;

@@ -1,5 +1,5 @@
 #include "engine/files/file_test.h"
-#include "platform/fault_injection.h"
+#include "support/fault_hooks.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 namespace ravelock::engine {
 namespace {
 
+using test::FailNth;
 using test::TempDir;
 using test::writeFile;
 
@@ -62,24 +63,6 @@ TEST(FileTest, ResultCodesAndWhenTheRecordIsFilled) {
   EXPECT_EQ(testEncryptedFile(dir.file("missing.rlk").c_str(), &info), 1);
   EXPECT_EQ(testEncryptedFile(dir.path().string().c_str(), &info), 1);  // a folder
 }
-
-// Fails the n-th call of one operation.
-class FailNth : public platform::FaultHook {
-public:
-  FailNth(platform::Op op, int n, platform::Fault fault) : op_(op), n_(n), fault_(fault) {
-    platform::installFaultHook(this);
-  }
-  ~FailNth() { platform::installFaultHook(nullptr); }
-  platform::Fault onCall(platform::Op op) override {
-    return op == op_ && ++calls_ == n_ ? fault_ : platform::Fault::None;
-  }
-
-private:
-  platform::Op op_;
-  int n_;
-  platform::Fault fault_;
-  int calls_ = 0;
-};
 
 TEST(FileTest, SystemFailuresGiveTheirCodes) {
   TempDir dir;

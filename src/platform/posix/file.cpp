@@ -2,11 +2,38 @@
 #include "platform/file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 namespace ravelock::platform {
+
+namespace {
+
+// Seconds from 1601-01-01 to 1970-01-01.
+constexpr std::int64_t kEpochDifference = 11644473600;
+
+std::uint64_t toFileTime(std::int64_t seconds, std::uint32_t nanoseconds) {
+  return static_cast<std::uint64_t>((seconds + kEpochDifference) * 10000000 +
+                                    nanoseconds / 100);
+}
+
+// A stamp of 0 means "leave it": UTIME_OMIT.
+struct timespec toTimespec(std::uint64_t fileTime) {
+  struct timespec ts {};
+  if (fileTime == 0) {
+    ts.tv_nsec = UTIME_OMIT;
+    return ts;
+  }
+  ts.tv_sec = static_cast<time_t>(static_cast<std::int64_t>(fileTime / 10000000) -
+                                  kEpochDifference);
+  ts.tv_nsec = static_cast<long>(fileTime % 10000000) * 100;
+  return ts;
+}
+
+} // namespace
 
 File::File(File&& other) noexcept : handle_(other.handle_) {
   other.handle_ = kInvalid;
@@ -80,6 +107,67 @@ bool File::read(std::span<std::byte> buffer, std::size_t& got) {
     return false;
   got = static_cast<std::size_t>(n);
   return true;
+}
+
+bool File::write(std::span<const std::byte> data, std::size_t& written) {
+  written = 0;
+  std::size_t want = data.size();
+  switch (injectedFault(Op::Write)) {
+  case Fault::Fail: errno = EIO; return false;
+  case Fault::NoSpace: errno = ENOSPC; return false;
+  case Fault::Short: want /= 2; break;
+  case Fault::None: break;
+  }
+  ssize_t n;
+  do {
+    n = ::write(static_cast<int>(handle_), data.data(), want);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0)
+    return false;
+  written = static_cast<std::size_t>(n);
+  return true;
+}
+
+bool File::seek(std::uint64_t offset) {
+  if (injectedFault(Op::Seek) != Fault::None)
+    return false;
+  return ::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+bool File::setEndOfFile() {
+  if (injectedFault(Op::SetEnd) != Fault::None)
+    return false;
+  const off_t here = ::lseek(static_cast<int>(handle_), 0, SEEK_CUR);
+  return here >= 0 && ::ftruncate(static_cast<int>(handle_), here) == 0;
+}
+
+bool File::flush() {
+  if (injectedFault(Op::Flush) != Fault::None)
+    return false;
+  return ::fsync(static_cast<int>(handle_)) == 0;
+}
+
+bool File::getTimes(FileTimes& times) const {
+  if (injectedFault(Op::GetTimes) != Fault::None)
+    return false;
+  struct statx sx;
+  if (::statx(static_cast<int>(handle_), "", AT_EMPTY_PATH,
+              STATX_ATIME | STATX_MTIME | STATX_BTIME, &sx) != 0)
+    return false;
+  times.lastAccess = toFileTime(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
+  times.lastWrite = toFileTime(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+  times.creation = (sx.stx_mask & STATX_BTIME)
+                       ? toFileTime(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
+                       : 0;
+  return true;
+}
+
+bool File::setTimes(const FileTimes& times) {
+  if (injectedFault(Op::SetTimes) != Fault::None)
+    return false;
+  const struct timespec stamps[2] = {toTimespec(times.lastAccess),
+                                     toTimespec(times.lastWrite)};
+  return ::futimens(static_cast<int>(handle_), stamps) == 0;
 }
 
 void File::close() {

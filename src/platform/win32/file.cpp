@@ -41,6 +41,17 @@ DWORD creationDisposition(Disposition disposition) {
   return OPEN_EXISTING;
 }
 
+std::uint64_t fromFileTime(const FILETIME& t) {
+  return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime;
+}
+
+FILETIME toFileTime(std::uint64_t value) {
+  FILETIME t;
+  t.dwLowDateTime = static_cast<DWORD>(value);
+  t.dwHighDateTime = static_cast<DWORD>(value >> 32);
+  return t;
+}
+
 } // namespace
 
 File::File(File&& other) noexcept : handle_(other.handle_) {
@@ -100,6 +111,79 @@ bool File::read(std::span<std::byte> buffer, std::size_t& got) {
     return false;
   got = n;
   return true;
+}
+
+bool File::write(std::span<const std::byte> data, std::size_t& written) {
+  written = 0;
+  std::size_t want = data.size();
+  switch (injectedFault(Op::Write)) {
+  case Fault::Fail: SetLastError(ERROR_WRITE_FAULT); return false;
+  case Fault::NoSpace: SetLastError(ERROR_DISK_FULL); return false;
+  case Fault::Short: want /= 2; break;
+  case Fault::None: break;
+  }
+  DWORD ask = static_cast<DWORD>(
+      want > std::numeric_limits<DWORD>::max() ? std::numeric_limits<DWORD>::max()
+                                               : want);
+  DWORD n = 0;
+  if (!WriteFile(native(handle_), data.data(), ask, &n, nullptr))
+    return false;
+  written = n;
+  return true;
+}
+
+bool File::seek(std::uint64_t offset) {
+  if (injectedFault(Op::Seek) != Fault::None) {
+    SetLastError(ERROR_SEEK);
+    return false;
+  }
+  LARGE_INTEGER distance;
+  distance.QuadPart = static_cast<LONGLONG>(offset);
+  return SetFilePointerEx(native(handle_), distance, nullptr, FILE_BEGIN) != 0;
+}
+
+bool File::setEndOfFile() {
+  if (injectedFault(Op::SetEnd) != Fault::None) {
+    SetLastError(ERROR_WRITE_FAULT);
+    return false;
+  }
+  return SetEndOfFile(native(handle_)) != 0;
+}
+
+bool File::flush() {
+  if (injectedFault(Op::Flush) != Fault::None) {
+    SetLastError(ERROR_WRITE_FAULT);
+    return false;
+  }
+  return FlushFileBuffers(native(handle_)) != 0;
+}
+
+bool File::getTimes(FileTimes& times) const {
+  if (injectedFault(Op::GetTimes) != Fault::None) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  FILETIME creation, access, write;
+  if (!GetFileTime(native(handle_), &creation, &access, &write))
+    return false;
+  times.creation = fromFileTime(creation);
+  times.lastAccess = fromFileTime(access);
+  times.lastWrite = fromFileTime(write);
+  return true;
+}
+
+bool File::setTimes(const FileTimes& times) {
+  if (injectedFault(Op::SetTimes) != Fault::None) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  const FILETIME creation = toFileTime(times.creation);
+  const FILETIME access = toFileTime(times.lastAccess);
+  const FILETIME write = toFileTime(times.lastWrite);
+  // A null pointer leaves that stamp as it is.
+  return SetFileTime(native(handle_), times.creation ? &creation : nullptr,
+                     times.lastAccess ? &access : nullptr,
+                     times.lastWrite ? &write : nullptr) != 0;
 }
 
 void File::close() {

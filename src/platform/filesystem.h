@@ -1,0 +1,50 @@
+#pragma once
+// Operations on paths: attributes, moving, deleting, existence, free space
+// and long names. Paths are ANSI strings.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace ravelock::platform {
+
+// Windows attribute bits. The POSIX backend reports and sets only read-only
+// (no write permission bits) and directory; NORMAL stands for "none".
+inline constexpr std::uint32_t kAttrReadOnly = 0x01;
+inline constexpr std::uint32_t kAttrHidden = 0x02;
+inline constexpr std::uint32_t kAttrSystem = 0x04;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+inline constexpr std::uint32_t kAttrNormal = 0x80;
+inline constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+
+// kInvalidAttributes when the path cannot be queried.
+std::uint32_t getAttributes(const char* path);
+bool setAttributes(const char* path, std::uint32_t attributes);
+
+bool pathExists(const char* path);
+bool isDirectory(const char* path);
+
+// Renames within a volume; with `replace`, an existing `to` is replaced
+// atomically (MoveFileEx with MOVEFILE_REPLACE_EXISTING, rename(2)).
+bool moveFile(const char* from, const char* to, bool replace);
+
+bool deleteFile(const char* path);
+
+// Free space of the volume with root `root`: 1 on success, 0 on failure.
+// Any out pointer may be null; the out values are set to 0 first. On
+// Windows GetDiskFreeSpaceExA is looked up in kernel32 at run time, with
+// GetDiskFreeSpaceA (64-bit products) as the fallback; natively statvfs.
+int getFreeSpace(const char* root, std::uint64_t* freeBytes, std::uint64_t* totalBytes,
+                 std::uint64_t* totalFreeBytes);
+
+// The long form of `path` written to `buffer` when it fits with its
+// terminator; returns its length either way, 0 when it cannot be formed
+// (buffer then empty). On Windows GetLongPathNameA looked up at run time,
+// else FindFirstFileA for the last component; natively the absolute,
+// canonical path of an existing file.
+std::size_t getLongPath(const char* path, char* buffer, std::size_t bufferSize);
+
+// Tests only: behave as a system without the newer kernel32 functions.
+void useLegacyKernelFunctions(bool legacy);
+
+} // namespace ravelock::platform

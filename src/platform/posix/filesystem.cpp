@@ -1,0 +1,114 @@
+#include "platform/fault_injection.h"
+#include "platform/filesystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace ravelock::platform {
+
+namespace {
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+}
+
+std::uint32_t getAttributes(const char* path) {
+  if (injectedFault(Op::GetAttributes) != Fault::None)
+    return kInvalidAttributes;
+  struct stat st;
+  if (::stat(path, &st) != 0)
+    return kInvalidAttributes;
+  std::uint32_t attributes = 0;
+  if (S_ISDIR(st.st_mode))
+    attributes |= kAttrDirectory;
+  if ((st.st_mode & kWriteBits) == 0)
+    attributes |= kAttrReadOnly;
+  return attributes ? attributes : kAttrNormal;
+}
+
+bool setAttributes(const char* path, std::uint32_t attributes) {
+  if (injectedFault(Op::SetAttributes) != Fault::None)
+    return false;
+  struct stat st;
+  if (::stat(path, &st) != 0)
+    return false;
+  mode_t mode = st.st_mode & 07777;
+  if (attributes & kAttrReadOnly) {
+    mode &= ~kWriteBits;
+  } else if ((mode & kWriteBits) == 0) {
+    // Clearing read-only gives the owner write access back, as far as the
+    // umask-free default would.
+    mode |= S_IWUSR;
+  }
+  return mode == (st.st_mode & 07777) || ::chmod(path, mode) == 0;
+}
+
+bool pathExists(const char* path) {
+  struct stat st;
+  return ::stat(path, &st) == 0;
+}
+
+bool isDirectory(const char* path) {
+  struct stat st;
+  return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool moveFile(const char* from, const char* to, bool replace) {
+  if (injectedFault(Op::Move) != Fault::None)
+    return false;
+  if (!replace && pathExists(to)) {
+    errno = EEXIST;
+    return false;
+  }
+  return ::rename(from, to) == 0;
+}
+
+bool deleteFile(const char* path) {
+  if (injectedFault(Op::Delete) != Fault::None)
+    return false;
+  return ::unlink(path) == 0;
+}
+
+int getFreeSpace(const char* root, std::uint64_t* freeBytes, std::uint64_t* totalBytes,
+                 std::uint64_t* totalFreeBytes) {
+  for (std::uint64_t* out : {freeBytes, totalBytes, totalFreeBytes})
+    if (out)
+      *out = 0;
+  const Fault fault = injectedFault(Op::FreeSpace);
+  if (fault == Fault::Fail)
+    return 0;
+  struct statvfs vfs;
+  if (!root || ::statvfs(root, &vfs) != 0)
+    return 0;
+  const std::uint64_t unit = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
+  if (freeBytes)
+    *freeBytes = fault == Fault::NoSpace ? 0 : unit * vfs.f_bavail;
+  if (totalBytes)
+    *totalBytes = unit * vfs.f_blocks;
+  if (totalFreeBytes)
+    *totalFreeBytes = fault == Fault::NoSpace ? 0 : unit * vfs.f_bfree;
+  return 1;
+}
+
+std::size_t getLongPath(const char* path, char* buffer, std::size_t bufferSize) {
+  if (buffer && bufferSize)
+    buffer[0] = '\0';
+  if (injectedFault(Op::LongPath) != Fault::None || !path)
+    return 0;
+  char resolved[PATH_MAX];
+  if (!::realpath(path, resolved))
+    return 0;
+  const std::size_t length = std::strlen(resolved);
+  if (buffer && length < bufferSize)
+    std::memcpy(buffer, resolved, length + 1);
+  return length;
+}
+
+void useLegacyKernelFunctions(bool) {}
+
+} // namespace ravelock::platform

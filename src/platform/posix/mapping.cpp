@@ -1,0 +1,65 @@
+#include "platform/fault_injection.h"
+#include "platform/mapping.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace ravelock::platform {
+
+Mapping::Mapping(Mapping&& other) noexcept
+    : data_(other.data_), size_(other.size_), section_(other.section_) {
+  other.data_ = nullptr;
+  other.size_ = 0;
+}
+
+Mapping& Mapping::operator=(Mapping&& other) noexcept {
+  if (this != &other) {
+    release();
+    data_ = other.data_;
+    size_ = other.size_;
+    section_ = other.section_;
+    other.data_ = nullptr;
+    other.size_ = 0;
+  }
+  return *this;
+}
+
+Mapping::~Mapping() { release(); }
+
+Mapping Mapping::ofFile(File& file, std::uint64_t size) {
+  Mapping m;
+  if (injectedFault(Op::MapFile) != Fault::None || size == 0)
+    return m;
+  const int fd = static_cast<int>(file.nativeHandle());
+  // A file mapping grows the file to the mapped size, as on Windows.
+  if (::ftruncate(fd, static_cast<off_t>(size)) != 0)
+    return m;
+  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  if (p == MAP_FAILED)
+    return m;
+  m.data_ = static_cast<unsigned char*>(p);
+  m.size_ = size;
+  return m;
+}
+
+Mapping Mapping::anonymous(std::uint64_t size) {
+  Mapping m;
+  if (injectedFault(Op::MapMemory) != Fault::None || size == 0)
+    return m;
+  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED)
+    return m;
+  m.data_ = static_cast<unsigned char*>(p);
+  m.size_ = size;
+  return m;
+}
+
+void Mapping::release() {
+  if (data_) {
+    ::munmap(data_, size_);
+    data_ = nullptr;
+    size_ = 0;
+  }
+}
+
+} // namespace ravelock::platform
