@@ -53,3 +53,22 @@ struct ProgressLink {
 protected:
   ~ProgressLink() = default;
 };
+
+namespace ravelock::engine {
+
+// A routine may run without a dialog (tests, tools): then nothing is shown,
+// every question is answered 0 and nothing stops it.
+inline std::intptr_t sendTo(ProgressLink* link, std::uint32_t message,
+                            std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+  return link ? link->send(message, wParam, lParam) : 0;
+}
+
+inline std::intptr_t sendText(ProgressLink* link, std::uint32_t message, const char* text) {
+  return sendTo(link, message, reinterpret_cast<std::uintptr_t>(text));
+}
+
+inline bool stopRequested(ProgressLink* link) {
+  return link && link->stopState() == STOP_FILE;
+}
+
+} // namespace ravelock::engine

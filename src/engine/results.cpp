@@ -4,6 +4,29 @@
 
 namespace ravelock::engine {
 
+std::string encryptionMessage(std::uint32_t code) {
+  switch (code) {
+  case 0: return "Encrypted successfully";
+  case 2: return "Unable to work with source file (unknow file size)";
+  case 3: return "Unable to open source file.";
+  case 4: return "Unable to create target file.";
+  case 5: return "Source file is too big";
+  case 6: return "Unknow disk free space";
+  case 7: return "Not enough free space on the disk";
+  case 8: return "Unable to allocate buffer (file is too big?)";
+  case 9: return "Unable to load source file";
+  case 11: return "Unable to write to target file";
+  case 817: return "Canceled by user";
+  case 818: return "Internal error (incorrect password)";
+  case 819: return "Internal error (incorrect buffer size)";
+  default: {
+    char text[32];
+    std::snprintf(text, sizeof text, "Crypt??? %u ???", code);
+    return text;
+  }
+  }
+}
+
 std::string decryptionMessage(std::uint32_t code) {
   switch (code) {
   case 0: return "Decryption sucessful.";

@@ -13,6 +13,9 @@ inline constexpr std::int32_t kResultNoKey = 818;
 inline constexpr std::int32_t kResultBadBufferSize = 819;
 inline constexpr std::int32_t kResultContentCrc = 820;
 
+// The text of an encryption result code.
+std::string encryptionMessage(std::uint32_t code);
+
 // The text of a decryption (or file test) result code.
 std::string decryptionMessage(std::uint32_t code);
 
