@@ -21,4 +21,7 @@ struct Command {
 int runInfo(std::span<char* const> args);
 void printInfoHelp();
 
+int runEncrypt(std::span<char* const> args);
+void printEncryptHelp();
+
 } // namespace ravelock::cli

@@ -10,6 +10,7 @@ using namespace ravelock::cli;
 namespace {
 
 constexpr Command kCommands[] = {
+    {"encrypt", "encrypt files under a key", runEncrypt, printEncryptHelp},
     {"info", "tell whether files are encrypted files and show their headers", runInfo,
      printInfoHelp},
 };

@@ -6,6 +6,7 @@ and the CRC from Python's zlib binding.
 
     rlk_reference.py vectors OUT.inc     known-answer table for the tests
     rlk_reference.py encrypt KEY NAME IN OUT   one encrypted file
+    rlk_reference.py decrypt KEY IN OUT        checks both CRCs; exit 1 if not
 """
 import binascii
 import struct
@@ -93,6 +94,25 @@ def encipher(key, plain):
     return len(padded), check, content, Cipher(key).encrypt_bytes(padded)
 
 
+def decrypted_file(key, data):
+    """The plain content of an encrypted file, or None when it does not
+    check out (identifier, sizes, either CRC)."""
+    if len(data) < 48:
+        return None
+    ident, size, check, content = struct.unpack_from("<IIII", data, 0)
+    body = data[48:]
+    if ident != IDENTIFIER or len(body) % 8 or not size <= len(body) <= size + 8:
+        return None
+    cipher = Cipher(key)
+    plain = bytearray()
+    for i in range(0, len(body), 8):
+        plain += struct.pack("<II", *cipher.decrypt(*struct.unpack_from("<II", body, i)))
+    want_check = crc(bytes(plain[:128])) if len(plain) >= 128 else content
+    if want_check != check or crc(bytes(plain)) != content:
+        return None
+    return bytes(plain[:size])
+
+
 def encrypted_file(key, name, plain):
     _, check, content, body = encipher(key, plain)
     header = struct.pack("<IIII32s", IDENTIFIER, len(plain), check, content, name)
@@ -140,6 +160,13 @@ def main(argv):
             plain = f.read()
         with open(argv[5], "wb") as f:
             f.write(encrypted_file(key, name, plain))
+    elif len(argv) == 5 and argv[1] == "decrypt":
+        with open(argv[3], "rb") as f:
+            plain = decrypted_file(argv[2].encode(), f.read())
+        if plain is None:
+            return 1
+        with open(argv[4], "wb") as f:
+            f.write(plain)
     else:
         sys.stderr.write(__doc__)
         return 2

@@ -1,0 +1,106 @@
+#include "cli/key_input.h"
+
+#include "platform/console.h"
+#include "platform/file.h"
+#include "platform/secure_wipe.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace ravelock::cli {
+
+namespace {
+
+// Wipes a string's characters before it is freed.
+struct WipedString {
+  std::string text;
+  ~WipedString() { platform::secureWipe(text.data(), text.size()); }
+};
+
+bool readKeyFile(const std::string& path, std::string& key) {
+  using namespace platform;
+  File file = File::open(path.c_str(), Access::Read, Share::Read, Disposition::OpenExisting);
+  if (!file.isOpen())
+    return false;
+  // Only the first line counts; a key is at most 56 bytes, so reading a
+  // little more than that tells a long first line from a short one.
+  char buffer[kMaxKeyLength * 4];
+  std::size_t got = 0;
+  const bool ok = readFully(file, std::as_writable_bytes(std::span(buffer)), got);
+  if (ok) {
+    std::size_t end = 0;
+    while (end < got && buffer[end] != '\n' && buffer[end] != '\r')
+      ++end;
+    key.assign(buffer, end);
+  }
+  secureWipe(buffer, sizeof buffer);
+  return ok;
+}
+
+} // namespace
+
+std::string keyProblem(const std::string& key) {
+  if (key.empty())
+    return "the key is empty";
+  if (key.size() > kMaxKeyLength)
+    return "the key is longer than 56 characters";
+  return {};
+}
+
+std::optional<std::string> askKey(const char* prompt) {
+  if (!platform::stdinIsTerminal())
+    return std::nullopt;
+  std::fputs(prompt, stderr);
+  std::fflush(stderr);
+  std::string line;
+  const bool ok = platform::readConsoleLine(line, false);
+  std::fputs("\n", stderr);
+  if (!ok) {
+    platform::secureWipe(line.data(), line.size());
+    return std::nullopt;
+  }
+  return line;
+}
+
+bool obtainKey(const KeySource& source, KeyRecord& key) {
+  WipedString text;
+  if (!source.keyFile.empty()) {
+    if (!readKeyFile(source.keyFile, text.text)) {
+      std::fprintf(stderr, "ravelock: cannot read the key file '%s'\n",
+                   source.keyFile.c_str());
+      return false;
+    }
+  } else if (const char* fromEnvironment = std::getenv(kKeyEnvironment)) {
+    text.text = fromEnvironment;
+  } else {
+    auto typed = askKey("Key: ");
+    if (!typed) {
+      std::fprintf(stderr,
+                   "ravelock: no key: give --key-file FILE or set %s (there is no "
+                   "terminal to ask on)\n",
+                   kKeyEnvironment);
+      return false;
+    }
+    text.text = std::move(*typed);
+    if (keyProblem(text.text).empty() && source.confirm) {
+      WipedString again;
+      auto confirmation = askKey("Confirm key: ");
+      again.text = confirmation.value_or("");
+      if (again.text != text.text) {
+        std::fputs("ravelock: the two keys differ\n", stderr);
+        return false;
+      }
+    }
+  }
+  if (const std::string problem = keyProblem(text.text); !problem.empty()) {
+    std::fprintf(stderr, "ravelock: %s (a key has 1 to 56 characters)\n", problem.c_str());
+    return false;
+  }
+  std::memset(key.key, 0, sizeof key.key);
+  std::memcpy(key.key, text.text.data(), text.text.size());
+  key.length = static_cast<std::uint32_t>(text.text.size());
+  return true;
+}
+
+} // namespace ravelock::cli
