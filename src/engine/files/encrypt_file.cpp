@@ -41,9 +41,9 @@ public:
 
 private:
   enum class Mode {
-    TwoFile,       // the target is a new file beside the source
-    InPlace,       // the source file itself is overwritten (no room for a copy)
-    InPlaceCopy    // in place by way of a temporary file renamed over
+    TwoFile,    // the target is a new file beside the source
+    InPlace,    // the source file itself is overwritten (no room for a copy)
+    InPlaceCopy // in place by way of a temporary file renamed over
   };
 
   bool nameTarget(const char* requestedTarget, bool deleteOriginal, std::int32_t& result);
@@ -192,7 +192,8 @@ std::int32_t FileEncryption::load() {
   for (std::uint64_t done = 0; done < size_;) {
     if (stopRequested(link_))
       return kResultStopped;
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, size_ - done));
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, size_ - done));
     std::size_t got = 0;
     if (!sourceFile_.read(std::as_writable_bytes(std::span(content + done, want)), got) ||
         got == 0)
@@ -212,7 +213,8 @@ std::int32_t FileEncryption::save(std::uint64_t total) {
   for (std::uint64_t done = 0; done < total;) {
     if (stopRequested(link_))
       return kResultStopped;
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, total - done));
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, total - done));
     std::size_t written = 0;
     if (!out.write(std::as_bytes(std::span(buffer_.data() + done, want)), written) ||
         written == 0)
@@ -234,7 +236,8 @@ std::int32_t FileEncryption::finish() {
   switch (mode_) {
   case Mode::InPlace:
     sourceFile_.close();
-    if (!samePath(source_, target_) && !moveFile(source_.c_str(), target_.c_str(), false)) {
+    if (!samePath(source_, target_) &&
+        !moveFile(source_.c_str(), target_.c_str(), false)) {
       setAttributes(source_.c_str(), sourceAttributes_);
       return 11;
     }
@@ -344,8 +347,11 @@ std::int32_t FileEncryption::run(const char* requestedTarget, bool deleteOrigina
     return failAfterOpening(result);
 
   sendTo(link_, UM_SAVING);
-  EncryptedFileHeader header{kFileIdentifier, static_cast<std::uint32_t>(size_),
-                             crcs.keyCheck, crcs.content, {}};
+  EncryptedFileHeader header{kFileIdentifier,
+                             static_cast<std::uint32_t>(size_),
+                             crcs.keyCheck,
+                             crcs.content,
+                             {}};
   headerKeyName(key_, header.keyName);
   unsigned char raw[kHeaderSize];
   serializeHeader(header, raw);
@@ -374,7 +380,8 @@ void headerKeyName(const KeyRecord& key, char (&name)[kKeyNameBytes]) {
 }
 
 std::int32_t EncryptFile(const char* source, const char* requestedTarget,
-                         const KeyRecord* key, ProgressLink* progress, int deleteOriginal) {
+                         const KeyRecord* key, ProgressLink* progress,
+                         int deleteOriginal) {
   if (!key || key->length == 0 || key->length > kMaxKeyLength)
     return kResultNoKey;
   if (!source || !*source)
