@@ -18,7 +18,8 @@ namespace ravelock::engine {
 // result is a code of the encryption table (0 success, 817 skipped or
 // cancelled, 818 no key, ...). Progress and questions go to `progress`.
 std::int32_t EncryptFile(const char* source, const char* requestedTarget,
-                         const KeyRecord* key, ProgressLink* progress, int deleteOriginal);
+                         const KeyRecord* key, ProgressLink* progress,
+                         int deleteOriginal);
 
 // The header's key name: the record's name cut at 32 bytes on a character
 // boundary and zero-filled, or "My key <local date and time>" when empty.

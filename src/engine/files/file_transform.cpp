@@ -1,0 +1,208 @@
+#include "engine/files/file_transform.h"
+
+#include "engine/files/target_naming.h"
+#include "engine/results.h"
+#include "platform/text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace ravelock::engine {
+
+using namespace platform;
+
+namespace {
+
+constexpr std::size_t kChunkBytes = 131072;
+
+// Progress while moving bytes: each whole percentage above the last one
+// sent, which starts at 1.
+class ChunkProgress {
+public:
+  ChunkProgress(ProgressLink* link, std::uint64_t total) : link_(link), total_(total) {}
+  void advanced(std::uint64_t done) {
+    const std::uint64_t percent = done * 100 / total_;
+    if (percent > last_) {
+      last_ = percent;
+      sendTo(link_, UM_SET_PROGRESS, static_cast<std::uintptr_t>(percent));
+    }
+  }
+
+private:
+  ProgressLink* link_;
+  std::uint64_t total_;
+  std::uint64_t last_ = 1;
+};
+
+} // namespace
+
+std::int32_t FileTransform::openInPlace() {
+  setAttributes(source.c_str(), kAttrNormal);
+  sourceFile = File::open(source.c_str(), Access::ReadWrite, Share::None,
+                          Disposition::OpenExisting);
+  if (sourceFile.isOpen() && sourceFile.size(sourceSize)) {
+    deleteSource = false;
+    return 0;
+  }
+  sourceFile.close();
+  setAttributes(source.c_str(), sourceAttributes);
+  mode = Mode::TwoFile;
+  return openTwoFile();
+}
+
+std::int32_t FileTransform::openTwoFile() {
+  sourceFile =
+      File::open(source.c_str(), Access::Read, Share::Read, Disposition::OpenExisting);
+  if (!sourceFile.isOpen())
+    return codes_.openFailed;
+  if (!sourceFile.size(sourceSize)) {
+    sourceFile.close();
+    return codes_.sizeFailed;
+  }
+  targetAttributes_ = getAttributes(target.c_str());
+  if (targetAttributes_ != kInvalidAttributes)
+    setAttributes(target.c_str(), kAttrNormal);
+  targetFile = File::open(target.c_str(), Access::ReadWrite, Share::None,
+                          Disposition::CreateAlways);
+  if (!targetFile.isOpen()) {
+    sendTo(link_, UM_CLEANING_UP);
+    if (targetAttributes_ != kInvalidAttributes)
+      setAttributes(target.c_str(), targetAttributes_);
+    sourceFile.close();
+    return codes_.createFailed;
+  }
+  return 0;
+}
+
+void FileTransform::useCopyWhenRoom(std::uint64_t freeBytes, std::uint64_t resultSize) {
+  if (mode == Mode::InPlace && freeBytes > resultSize && createTemporary())
+    mode = Mode::InPlaceCopy;
+}
+
+bool FileTransform::createTemporary() {
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    char suffix[24];
+    std::snprintf(suffix, sizeof suffix, ".%u.rlktmp", attempt);
+    temporary_ = target + suffix;
+    if (temporary_.size() >= kMaxPath)
+      return false;
+    targetFile = File::open(temporary_.c_str(), Access::ReadWrite, Share::None,
+                            Disposition::CreateNew);
+    if (targetFile.isOpen())
+      return true;
+    if (!pathExists(temporary_.c_str()))
+      return false;
+  }
+  return false;
+}
+
+bool FileTransform::createBuffer(std::uint64_t bytes) {
+  if (mode != Mode::InPlace)
+    buffer = Mapping::ofFile(targetFile, bytes);
+  if (!buffer.isValid())
+    buffer = Mapping::anonymous(bytes);
+  return buffer.isValid();
+}
+
+std::int32_t FileTransform::load(unsigned char* into, std::uint64_t count,
+                                 std::int32_t readFailed) {
+  sendTo(link_, UM_SET_PROGRESS, 0);
+  ChunkProgress progress(link_, count);
+  for (std::uint64_t done = 0; done < count;) {
+    if (stopRequested(link_))
+      return kResultStopped;
+    const auto want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, count - done));
+    std::size_t got = 0;
+    if (!sourceFile.read(std::as_writable_bytes(std::span(into + done, want)), got) ||
+        got == 0)
+      return readFailed;
+    done += got;
+    progress.advanced(done);
+  }
+  sendTo(link_, UM_SET_PROGRESS, 0);
+  return 0;
+}
+
+std::int32_t FileTransform::save(std::uint64_t count) {
+  File& out = output();
+  if (!out.seek(0))
+    return codes_.writeFailed;
+  sendTo(link_, UM_SET_PROGRESS, 0);
+  ChunkProgress progress(link_, count);
+  for (std::uint64_t done = 0; done < count;) {
+    if (stopRequested(link_))
+      return kResultStopped;
+    const auto want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, count - done));
+    std::size_t written = 0;
+    if (!out.write(std::as_bytes(std::span(buffer.data() + done, want)), written) ||
+        written == 0)
+      return codes_.writeFailed;
+    done += written;
+    progress.advanced(done);
+  }
+  buffer.release();
+  if (!out.seek(count) || !out.setEndOfFile())
+    return codes_.writeFailed;
+  if (timesRead)
+    out.setTimes(times);
+  return 0;
+}
+
+std::int32_t FileTransform::finish() {
+  switch (mode) {
+  case Mode::InPlace:
+    sourceFile.close();
+    if (!samePath(source, target) && !moveFile(source.c_str(), target.c_str(), false)) {
+      setAttributes(source.c_str(), sourceAttributes);
+      return codes_.writeFailed;
+    }
+    break;
+  case Mode::InPlaceCopy:
+    if (!targetFile.flush())
+      return fail(codes_.writeFailed);
+    targetFile.close();
+    sourceFile.close();
+    if (!moveFile(temporary_.c_str(), target.c_str(), true)) {
+      deleteFile(temporary_.c_str());
+      setAttributes(source.c_str(), sourceAttributes);
+      return codes_.writeFailed;
+    }
+    if (!samePath(source, target))
+      deleteFile(source.c_str());
+    break;
+  case Mode::TwoFile:
+    // The source goes only once its replacement is on the disk.
+    if (deleteSource && !targetFile.flush())
+      return fail(codes_.writeFailed);
+    targetFile.close();
+    sourceFile.close();
+    if (deleteSource) {
+      // A read-only original would refuse deletion, yet removing it was asked.
+      setAttributes(source.c_str(), kAttrNormal);
+      deleteFile(source.c_str());
+    }
+    break;
+  }
+  setAttributes(target.c_str(), sourceAttributes);
+  return 0;
+}
+
+std::int32_t FileTransform::fail(std::int32_t result) {
+  sendTo(link_, UM_CLEANING_UP);
+  sourceFile.close();
+  if (mode != Mode::TwoFile)
+    setAttributes(source.c_str(), sourceAttributes);
+  buffer.release();
+  targetFile.close();
+  if (mode == Mode::TwoFile) {
+    setAttributes(target.c_str(), kAttrNormal);
+    deleteFile(target.c_str());
+  } else if (mode == Mode::InPlaceCopy) {
+    deleteFile(temporary_.c_str());
+  }
+  return result;
+}
+
+} // namespace ravelock::engine
