@@ -1,0 +1,52 @@
+#include "platform/file_view.h"
+#include "platform/fault_injection.h"
+
+#include <cerrno>
+#include <sys/mman.h>
+
+namespace ravelock::platform {
+
+FileView::FileView(FileView&& other) noexcept : data_(other.data_), size_(other.size_) {
+  other.data_ = nullptr;
+  other.size_ = 0;
+}
+
+FileView& FileView::operator=(FileView&& other) noexcept {
+  if (this != &other) {
+    release();
+    data_ = other.data_;
+    size_ = other.size_;
+    other.data_ = nullptr;
+    other.size_ = 0;
+  }
+  return *this;
+}
+
+FileView::~FileView() {
+  release();
+}
+
+FileView FileView::ofFile(File& file, std::uint64_t size) {
+  FileView view;
+  if (injectedFault(Op::MapFile) != Fault::None || size == 0) {
+    errno = ENOMEM;
+    return view;
+  }
+  void* data = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE,
+                      static_cast<int>(file.nativeHandle()), 0);
+  if (data != MAP_FAILED) {
+    view.data_ = static_cast<const unsigned char*>(data);
+    view.size_ = size;
+  }
+  return view;
+}
+
+void FileView::release() {
+  if (data_) {
+    ::munmap(const_cast<unsigned char*>(data_), static_cast<std::size_t>(size_));
+    data_ = nullptr;
+    size_ = 0;
+  }
+}
+
+} // namespace ravelock::platform

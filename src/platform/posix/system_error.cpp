@@ -1,0 +1,23 @@
+#include "platform/system_error.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace ravelock::platform {
+
+std::uint32_t lastSystemError() {
+  return static_cast<std::uint32_t>(errno);
+}
+
+void setLastSystemError(std::uint32_t code) {
+  errno = static_cast<int>(code);
+}
+
+std::string systemErrorText(std::uint32_t code) {
+  char text[256];
+  // The GNU strerror_r may return a static string instead of filling `text`.
+  const auto* message = ::strerror_r(static_cast<int>(code), text, sizeof text);
+  return message ? std::string(message) : "system error " + std::to_string(code);
+}
+
+} // namespace ravelock::platform
