@@ -18,6 +18,9 @@ struct Command {
   void (*printHelp)();
 };
 
+int runConfig(std::span<char* const> args);
+void printConfigHelp();
+
 int runInfo(std::span<char* const> args);
 void printInfoHelp();
 

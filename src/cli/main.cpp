@@ -10,6 +10,8 @@ using namespace ravelock::cli;
 namespace {
 
 constexpr Command kCommands[] = {
+    {"config", "read and change your options in the shared options file", runConfig,
+     printConfigHelp},
     {"encrypt", "encrypt files under a key", runEncrypt, printEncryptHelp},
     {"info", "tell whether files are encrypted files and show their headers", runInfo,
      printInfoHelp},
