@@ -26,6 +26,8 @@ enum class Op : std::uint8_t {
   MapMemory,
   FreeSpace,
   LongPath,
+  OpenNamedObject,  // a named mutex, event or section of the session
+  StartProcess,
   Count
 };
 
