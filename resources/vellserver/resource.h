@@ -1,0 +1,18 @@
+/* Resource ids of vellserver. */
+#ifndef VELLSERVER_RESOURCE_H
+#define VELLSERVER_RESOURCE_H
+
+#define IDI_VELLSERVER 101
+#define IDR_TRAY_MENU 102
+
+#define IDM_OPEN_APP 40001
+#define IDM_FORGET_ALL 40002
+#define IDM_EXIT 40003
+
+#define IDS_APP_NAME 201
+#define IDS_TIP 202
+#define IDS_CONFIRM_FORGET 203
+#define IDS_CONFIRM_EXIT 204
+#define IDS_CANNOT_OPEN_APP 205
+
+#endif

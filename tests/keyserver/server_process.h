@@ -1,0 +1,27 @@
+#pragma once
+// The real vellserver for tests: started beside the test program through
+// the client, as the product starts it, and stopped with the shutdown
+// request so that nothing outlives the test (under Wine the prefix's
+// wineserver waits for every process).
+
+#include "keyserver/client.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace ravelock::keyserver::test {
+
+// The folder of the test programs, where vellserver and the helpers are built.
+std::string programFolder();
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
+
+// Connects `client`, starting the server when none runs, and waits until the
+// server has taken its mark. False when it did not come up.
+bool connectAndWaitForServer(KeyServerClient& client, bool* started = nullptr);
+
+// Ends a server of this session, if one runs, and waits until it has gone.
+bool stopRunningServer();
+
+} // namespace ravelock::keyserver::test
