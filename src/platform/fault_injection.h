@@ -26,6 +26,7 @@ enum class Op : std::uint8_t {
   MapMemory,
   FreeSpace,
   LongPath,
+  Copy,
   OpenNamedObject,  // a named mutex, event or section of the session
   StartProcess,
   Count

@@ -30,6 +30,10 @@ bool moveFile(const char* from, const char* to, bool replace);
 
 bool deleteFile(const char* path);
 
+// Copies a file's content (and, on Windows, its attributes and times) over
+// `to`, replacing an existing file.
+bool copyFile(const char* from, const char* to);
+
 // Free space of the volume with root `root`: 1 on success, 0 on failure.
 // Any out pointer may be null; the out values are set to 0 first. On
 // Windows GetDiskFreeSpaceExA is looked up in kernel32 at run time, with

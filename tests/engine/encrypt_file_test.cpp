@@ -46,8 +46,8 @@ std::string decrypted(const std::string& file, const std::string& key,
   std::string payload = file.substr(kHeaderSize);
   CipherState c;
   keyed(c, key);
-  EXPECT_EQ(decipherPayload(c, bytes(payload), payload.size(), nullptr, header.keyCheckCrc,
-                            header.contentCrc),
+  EXPECT_EQ(decipherPayload(c, bytes(payload), payload.size(), nullptr,
+                            header.keyCheckCrc, header.contentCrc),
             0);
   if (headerOut)
     *headerOut = header;
@@ -96,9 +96,9 @@ TEST(EncryptFile, MessagesInTheDialogsOrder) {
   for (const auto& m : link.sent)
     ids.push_back(m.id);
   const std::vector<std::uint32_t> expected = {
-      UM_FILE_SIZE,    UM_LOADING, UM_SET_TARGET,   UM_SET_PROGRESS, UM_SET_PROGRESS,
-      UM_SET_PROGRESS, UM_SET_SOURCE, UM_SET_PROGRESS, UM_SAVING,     UM_SET_PROGRESS,
-      UM_SET_PROGRESS};
+      UM_FILE_SIZE,    UM_LOADING,      UM_SET_TARGET,  UM_SET_PROGRESS,
+      UM_SET_PROGRESS, UM_SET_PROGRESS, UM_SET_SOURCE,  UM_SET_PROGRESS,
+      UM_SAVING,       UM_SET_PROGRESS, UM_SET_PROGRESS};
   EXPECT_EQ(ids, expected);
   EXPECT_EQ(link.sent[0].wParam, 1000u);
   // Reading: 0, 100 %, 0; enciphering 126 blocks: 51 % after the 64th;
@@ -115,7 +115,8 @@ TEST(EncryptFile, TimesAndAttributesCarryOver) {
                                131000000000000000ull};
     {
       auto f = platform::File::open(source.c_str(), platform::Access::ReadWrite,
-                                    platform::Share::None, platform::Disposition::OpenExisting);
+                                    platform::Share::None,
+                                    platform::Disposition::OpenExisting);
       ASSERT_TRUE(f.setTimes(stamps));
     }
     std::uint32_t attributes = platform::kAttrReadOnly;
@@ -127,8 +128,9 @@ TEST(EncryptFile, TimesAndAttributesCarryOver) {
     ASSERT_EQ(EncryptFile(source.c_str(), nullptr, &key, nullptr, deleteOriginal), 0);
     const std::string target = source + ".rlk";
     EXPECT_EQ(platform::getAttributes(target.c_str()), attributes);
-    auto f = platform::File::open(target.c_str(), platform::Access::Read,
-                                  platform::Share::Read, platform::Disposition::OpenExisting);
+    auto f =
+        platform::File::open(target.c_str(), platform::Access::Read,
+                             platform::Share::Read, platform::Disposition::OpenExisting);
     platform::FileTimes got;
     ASSERT_TRUE(f.getTimes(got));
     EXPECT_EQ(got.lastWrite, stamps.lastWrite);
@@ -159,15 +161,19 @@ TEST(EncryptFile, ConflictAnswers) {
   struct Case {
     const char* what;
     std::intptr_t answer;
-    const char* newName;  // written into the buffer for answer 2
+    const char* newName; // written into the buffer for answer 2
     std::int32_t result;
     std::set<std::string> files;
-    std::string decryptsFrom;  // the file holding the new result
+    std::string decryptsFrom; // the file holding the new result
   } cases[] = {
       {"overwrite", 0, nullptr, 0, {"a.txt", "a.txt.rlk"}, "a.txt.rlk"},
       {"skip", 1, nullptr, 817, {"a.txt", "a.txt.rlk"}, ""},
       {"new name", 2, "renamed", 0, {"a.txt", "a.txt.rlk", "renamed.rlk"}, "renamed.rlk"},
-      {"new name with extension", 2, "other.rlk", 0, {"a.txt", "a.txt.rlk", "other.rlk"},
+      {"new name with extension",
+       2,
+       "other.rlk",
+       0,
+       {"a.txt", "a.txt.rlk", "other.rlk"},
        "other.rlk"},
   };
   for (const Case& c : cases) {
@@ -230,7 +236,7 @@ TEST(EncryptFile, DefaultKeyNameIsTheLocalTime) {
   EXPECT_EQ(text.rfind("My key ", 0), 0u) << text;
   EXPECT_EQ(text.size(), std::strlen("My key 2026/12/10-00:00:00"));
   KeyRecord longName = makeKey("k", "");
-  std::memset(longName.name, 'n', sizeof longName.name);  // no terminator at all
+  std::memset(longName.name, 'n', sizeof longName.name); // no terminator at all
   headerKeyName(longName, name);
   EXPECT_EQ(std::string(name, 32), std::string(32, 'n'));
 }
@@ -240,7 +246,7 @@ struct Scenario {
   const char* what;
   int deleteOriginal;
   bool targetExists;
-  int failTemporaryAt;  // the Open call that creates the temporary file (0: none)
+  int failTemporaryAt; // the Open call that creates the temporary file (0: none)
 };
 
 constexpr Scenario kScenarios[] = {
@@ -263,46 +269,15 @@ void expectUntouched(const TempDir& dir, const Scenario& s, const std::string& p
                      std::int32_t result) {
   const std::string source = dir.file("f.txt");
   EXPECT_TRUE(readFile(source) == plain) << "source changed, result " << result;
-  EXPECT_NE(platform::getAttributes(source.c_str()) & platform::kAttrReadOnly, 0u) << result;
+  EXPECT_NE(platform::getAttributes(source.c_str()) & platform::kAttrReadOnly, 0u)
+      << result;
   std::set<std::string> files = filesIn(dir);
   files.erase("f.txt");
-  if (s.targetExists && files.count("f.txt.rlk") && readFile(dir.file("f.txt.rlk")) == "old")
+  if (s.targetExists && files.count("f.txt.rlk") &&
+      readFile(dir.file("f.txt.rlk")) == "old")
     files.erase("f.txt.rlk");
   EXPECT_TRUE(files.empty()) << *files.begin();
   platform::setAttributes(source.c_str(), platform::kAttrNormal);
-}
-
-// Counts the calls of a run; refuses the scenario's temporary file and
-// applies one fault to the n-th call of one operation.
-class ScenarioHook : public platform::FaultHook {
-public:
-  ScenarioHook(const Scenario& s, Op op = Op::Count, int n = 0, Fault fault = Fault::None)
-      : failOpen_(s.failTemporaryAt), op_(op), n_(n), fault_(fault) {
-    platform::installFaultHook(this);
-  }
-  ~ScenarioHook() { platform::installFaultHook(nullptr); }
-  Fault onCall(Op op) override {
-    const int call = ++calls_[static_cast<int>(op)];
-    if (op == Op::Open && call == failOpen_)
-      return Fault::Fail;
-    return op == op_ && call == n_ ? fault_ : Fault::None;
-  }
-  int calls(Op op) const { return calls_[static_cast<int>(op)]; }
-
-private:
-  int failOpen_;
-  Op op_;
-  int n_;
-  Fault fault_;
-  int calls_[static_cast<int>(Op::Count)] = {};
-};
-
-bool faultApplies(Op op, Fault fault) {
-  switch (fault) {
-  case Fault::Short: return op == Op::Read || op == Op::Write;
-  case Fault::NoSpace: return op == Op::Write || op == Op::FreeSpace;
-  default: return true;
-  }
 }
 
 // Calls whose failure the routine may survive with a correct result.
@@ -327,7 +302,7 @@ TEST(EncryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
     {
       TempDir dir;
       prepare(dir, s, plain);
-      ScenarioHook counter(s);
+      test::FaultPlan counter(s.failTemporaryAt);
       ASSERT_EQ(EncryptFile(dir.file("f.txt").c_str(), nullptr, &key, nullptr,
                             s.deleteOriginal),
                 0);
@@ -338,7 +313,7 @@ TEST(EncryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
       const Op which = static_cast<Op>(op);
       for (int n = 1; n <= counts[op]; ++n) {
         for (Fault fault : {Fault::Fail, Fault::Short, Fault::NoSpace}) {
-          if (!faultApplies(which, fault))
+          if (!test::faultApplies(which, fault))
             continue;
           SCOPED_TRACE(testing::Message() << "op " << op << " call " << n << " fault "
                                           << static_cast<int>(fault));
@@ -346,12 +321,13 @@ TEST(EncryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
           prepare(dir, s, plain);
           std::int32_t result;
           {
-            ScenarioHook hook(s, which, n, fault);
+            test::FaultPlan hook(s.failTemporaryAt, which, n, fault);
             result = EncryptFile(dir.file("f.txt").c_str(), nullptr, &key, nullptr,
                                  s.deleteOriginal);
           }
           if (result == 0) {
-            EXPECT_TRUE(mayStillSucceed(which, fault, s)) << "a failure reported as success";
+            EXPECT_TRUE(mayStillSucceed(which, fault, s))
+                << "a failure reported as success";
             EXPECT_EQ(decrypted(readFile(dir.file("f.txt.rlk")), "k"), plain);
             for (const char* f : {"f.txt", "f.txt.rlk"})
               platform::setAttributes(dir.file(f).c_str(), platform::kAttrNormal);
@@ -374,27 +350,27 @@ TEST(EncryptFile, CancelAtEveryPollLeavesTheSourceWhole) {
   const KeyRecord key = makeKey("k");
   for (const Scenario& s : kScenarios) {
     if (s.failTemporaryAt)
-      continue;  // overwriting in place: cancelling the write is covered below
+      continue; // overwriting in place: cancelling the write is covered below
     SCOPED_TRACE(s.what);
     int polls = 0;
     {
       TempDir dir;
       prepare(dir, s, plain);
       ScriptedLink link;
-      ASSERT_EQ(EncryptFile(dir.file("f.txt").c_str(), nullptr, &key, &link,
-                            s.deleteOriginal),
-                0);
+      ASSERT_EQ(
+          EncryptFile(dir.file("f.txt").c_str(), nullptr, &key, &link, s.deleteOriginal),
+          0);
       polls = link.polls;
     }
-    ASSERT_GT(polls, 500);  // reading, 586 cipher polls, writing
+    ASSERT_GT(polls, 500); // reading, 586 cipher polls, writing
     for (int k = 1; k <= polls; k += (k < 5 || k > polls - 5) ? 1 : 97) {
       TempDir dir;
       prepare(dir, s, plain);
       ScriptedLink link;
       link.stopAtPoll = k;
-      EXPECT_EQ(EncryptFile(dir.file("f.txt").c_str(), nullptr, &key, &link,
-                            s.deleteOriginal),
-                817)
+      EXPECT_EQ(
+          EncryptFile(dir.file("f.txt").c_str(), nullptr, &key, &link, s.deleteOriginal),
+          817)
           << "poll " << k;
       expectUntouched(dir, s, plain, 817);
       EXPECT_EQ(link.sent.back().id, UM_CLEANING_UP);

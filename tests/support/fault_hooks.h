@@ -48,4 +48,44 @@ private:
   std::array<std::atomic<int>, static_cast<std::size_t>(platform::Op::Count)> counts_{};
 };
 
+// Counts the calls of a run; fails the `failOpenAt`-th Open (0: none) and
+// applies one fault to the n-th call of one operation.
+class FaultPlan : public platform::FaultHook {
+public:
+  explicit FaultPlan(int failOpenAt, platform::Op op = platform::Op::Count, int n = 0,
+                     platform::Fault fault = platform::Fault::None)
+      : failOpen_(failOpenAt), op_(op), n_(n), fault_(fault) {
+    platform::installFaultHook(this);
+  }
+  ~FaultPlan() { platform::installFaultHook(nullptr); }
+  FaultPlan(const FaultPlan&) = delete;
+  FaultPlan& operator=(const FaultPlan&) = delete;
+
+  platform::Fault onCall(platform::Op op) override {
+    const int call = ++calls_[static_cast<std::size_t>(op)];
+    if (op == platform::Op::Open && call == failOpen_)
+      return platform::Fault::Fail;
+    return op == op_ && call == n_ ? fault_ : platform::Fault::None;
+  }
+  int calls(platform::Op op) const { return calls_[static_cast<std::size_t>(op)]; }
+
+private:
+  int failOpen_;
+  platform::Op op_;
+  int n_;
+  platform::Fault fault_;
+  std::array<std::atomic<int>, static_cast<std::size_t>(platform::Op::Count)> calls_{};
+};
+
+// Whether a kind of fault means anything for an operation.
+inline bool faultApplies(platform::Op op, platform::Fault fault) {
+  using platform::Fault;
+  using platform::Op;
+  switch (fault) {
+  case Fault::Short: return op == Op::Read || op == Op::Write;
+  case Fault::NoSpace: return op == Op::Write || op == Op::FreeSpace;
+  default: return true;
+  }
+}
+
 } // namespace ravelock::test

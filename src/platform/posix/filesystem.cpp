@@ -2,6 +2,7 @@
 #include "platform/filesystem.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -72,6 +73,33 @@ bool deleteFile(const char* path) {
   if (injectedFault(Op::Delete) != Fault::None)
     return false;
   return ::unlink(path) == 0;
+}
+
+bool copyFile(const char* from, const char* to) {
+  if (injectedFault(Op::Copy) != Fault::None)
+    return false;
+  const int in = ::open(from, O_RDONLY | O_CLOEXEC);
+  if (in < 0)
+    return false;
+  const int out = ::open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  bool ok = out >= 0;
+  char chunk[65536];
+  while (ok) {
+    const ssize_t n = ::read(in, chunk, sizeof chunk);
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    for (ssize_t done = 0; ok && done < n;) {
+      const ssize_t w = ::write(out, chunk + done, static_cast<std::size_t>(n - done));
+      ok = w > 0;
+      done += w > 0 ? w : 0;
+    }
+  }
+  ::close(in);
+  if (out >= 0 && ::close(out) != 0)
+    ok = false;
+  return ok;
 }
 
 int getFreeSpace(const char* root, std::uint64_t* freeBytes, std::uint64_t* totalBytes,

@@ -69,6 +69,14 @@ bool deleteFile(const char* path) {
   return DeleteFileA(path) != 0;
 }
 
+bool copyFile(const char* from, const char* to) {
+  if (injectedFault(Op::Copy) != Fault::None) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  return CopyFileA(from, to, FALSE) != 0;
+}
+
 int getFreeSpace(const char* root, std::uint64_t* freeBytes, std::uint64_t* totalBytes,
                  std::uint64_t* totalFreeBytes) {
   for (std::uint64_t* out : {freeBytes, totalBytes, totalFreeBytes})

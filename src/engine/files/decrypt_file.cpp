@@ -1,0 +1,239 @@
+#include "engine/files/decrypt_file.h"
+
+#include "engine/files/buffer_crypto.h"
+#include "engine/files/disk_helpers.h"
+#include "engine/files/file_test.h"
+#include "engine/files/file_transform.h"
+#include "engine/files/target_naming.h"
+#include "engine/format/header.h"
+#include "engine/results.h"
+#include "keyserver/client.h"
+#include "platform/text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace ravelock::engine {
+
+using namespace platform;
+
+namespace {
+
+constexpr TransformCodes kDecryptionCodes = {22, 23, 24, 18};
+// The header and the bytes the key test needs.
+constexpr std::size_t kProbeBytes = kHeaderSize + kKeyCheckBytes;
+
+struct Probe {
+  EncryptedFileHeader header;
+  unsigned char payload[kKeyCheckBytes];
+  std::size_t payloadRead = 0;
+  std::uint64_t fileSize = 0;
+};
+
+// Reads and checks the header and the first payload bytes: 0 or codes 1-7.
+std::int32_t probe(FileTransform& job, Probe& p) {
+  File file = File::open(job.source.c_str(), Access::Read, Share::Read,
+                         Disposition::OpenExisting);
+  if (!file.isOpen())
+    return 1;
+  job.timesRead = file.getTimes(job.times);
+  if (!file.size(p.fileSize))
+    return 2;
+  if (p.fileSize < kHeaderSize)
+    return 3;
+  unsigned char bytes[kProbeBytes];
+  std::size_t got = 0;
+  if (!readFully(file, std::as_writable_bytes(std::span(bytes)), got) ||
+      got < kHeaderSize)
+    return 4;
+  unsigned char raw[kHeaderSize];
+  std::memcpy(raw, bytes, kHeaderSize);
+  p.header = parseHeader(raw);
+  p.payloadRead = got - kHeaderSize;
+  std::memcpy(p.payload, bytes + kHeaderSize, p.payloadRead);
+  return checkHeader(p.header, p.fileSize);
+}
+
+bool fits(CipherState& cipher, const KeyRecord& key, const Probe& p) {
+  if (key.length == 0 || key.length > kMaxKeyLength)
+    return false;
+  cipher.Init(reinterpret_cast<const unsigned char*>(key.key), key.length);
+  return keyFits(cipher, p.payload, p.payloadRead, p.fileSize - kHeaderSize,
+                 p.header.keyCheckCrc, p.header.contentCrc);
+}
+
+bool sameName(const KeyRecord& a, const KeyRecord& b) {
+  return strncmp(a.name, b.name, kKeyNameField) == 0;
+}
+
+// The key search: the current key, the named key, then the user until a key
+// fits or the question is cancelled. `cipher` is left keyed with the key
+// that fitted.
+std::int32_t findKey(CipherState& cipher, const Probe& p, FileTransform& job,
+                     char* target, KeyRecord& current, const KeyRecord* named,
+                     ProgressLink* link, std::int32_t* deleteFlag) {
+  const bool hadKey = current.length > 0;
+  if (hadKey && fits(cipher, current, p))
+    return 0;
+  current.length = 0;
+  if (hadKey && named && named->length > 0 && !sameName(*named, current) &&
+      fits(cipher, *named, p)) {
+    current = *named;
+    return 0;
+  }
+  std::memset(current.name, 0, kKeyNameField);
+  std::memcpy(current.name, p.header.keyName, kKeyNameBytes);
+  KeyRequest request{job.source.c_str(), target, deleteFlag, &current};
+  for (;;) {
+    if (sendTo(link, UM_ASK_KEY, reinterpret_cast<std::uintptr_t>(&request)) == 0)
+      return kResultStopped;
+    if (fits(cipher, current, p))
+      return 0;
+    sendTo(link, UM_BAD_KEY);
+  }
+}
+
+// A result that is itself an encrypted file takes the encrypted name.
+std::int32_t renameRepeated(FileTransform& job, ProgressLink* link) {
+  if (testEncryptedFile(job.target.c_str(), nullptr) != 0)
+    return 0;
+  std::string repeated = withEncryptedExtension(job.target);
+  if (samePath(repeated, job.target) ||
+      moveFile(job.target.c_str(), repeated.c_str(), false)) {
+    job.target = repeated;
+    return 0;
+  }
+  char buffer[kMaxPath] = {};
+  std::memcpy(buffer, repeated.c_str(), std::min(repeated.size(), kMaxPath - 1));
+  for (std::intptr_t writeFailed = 0;; writeFailed = 1) {
+    if (sendTo(link, UM_ASK_REPEATED, reinterpret_cast<std::uintptr_t>(buffer),
+               writeFailed) == 0) {
+      sendTo(link, UM_CLEANING_UP);
+      setAttributes(job.target.c_str(), kAttrNormal);
+      deleteFile(job.target.c_str());
+      return kResultStopped;
+    }
+    buffer[kMaxPath - 1] = '\0';
+    setAttributes(buffer, kAttrNormal);
+    if (copyFile(job.target.c_str(), buffer)) {
+      setAttributes(job.target.c_str(), kAttrNormal);
+      deleteFile(job.target.c_str());
+      job.target = buffer;
+      return 0;
+    }
+  }
+}
+
+std::int32_t decrypt(FileTransform& job, const Probe& p, CipherState& cipher,
+                     ProgressLink* link) {
+  std::int32_t result =
+      job.mode == FileTransform::Mode::InPlace ? job.openInPlace() : job.openTwoFile();
+  if (result != 0)
+    return result;
+  const std::uint64_t payload = p.fileSize - kHeaderSize;
+  const std::uint32_t original = p.header.originalSize;
+  if (job.mode != FileTransform::Mode::InPlace) {
+    const std::uint32_t needed = static_cast<std::uint32_t>(job.sourceSize - kHeaderSize);
+    if (needed == 0xFFFFFFFFu)
+      return job.fail(25);
+    if (needed != 0) {
+      std::uint64_t freeBytes = 0;
+      if (!GetFreeSpace(volumeRootOf(job.target).c_str(), &freeBytes, nullptr, nullptr))
+        return job.fail(26);
+      if (freeBytes <= needed)
+        return job.fail(27);
+    }
+  } else {
+    std::uint64_t freeBytes = 0;
+    if (GetFreeSpace(volumeRootOf(job.target).c_str(), &freeBytes, nullptr, nullptr))
+      job.useCopyWhenRoom(freeBytes, original);
+  }
+
+  sendTo(link, UM_SET_PROGRESS, 0);
+  sendTo(link, UM_FILE_SIZE, original);
+  sendTo(link, UM_LOADING);
+  sendText(link, UM_SET_TARGET, job.target.c_str());
+  if (!job.createBuffer(payload + 8 + 4))
+    return job.fail(28);
+  if (!job.sourceFile.seek(kHeaderSize))
+    return job.fail(29);
+  if ((result = job.load(job.buffer.data(), payload, 30)) != 0)
+    return job.fail(result);
+  job.sourceFile.seek(0);
+  if (job.mode == FileTransform::Mode::TwoFile && !job.deleteSource)
+    job.sourceFile.close();
+
+  sendText(link, UM_SET_SOURCE, job.source.c_str());
+  result = decipherPayload(cipher, job.buffer.data(), payload, link, p.header.keyCheckCrc,
+                           p.header.contentCrc);
+  if (result == kResultContentCrc && sendTo(link, UM_ASK_KEEP_BAD_CRC) != 0)
+    result = 0;
+  if (result != 0)
+    return job.fail(result);
+
+  sendTo(link, UM_SAVING);
+  if ((result = job.save(original)) != 0)
+    return job.fail(result);
+  return job.finish();
+}
+
+} // namespace
+
+std::int32_t DecryptFile(const char* source, char* target, KeyRecord* currentKey,
+                         const KeyRecord* namedKey, ProgressLink* progress,
+                         std::int32_t* deleteOriginal) {
+  if (!currentKey || !target || !deleteOriginal)
+    return kResultNoKey;
+  if (!source || !*source)
+    return 1;
+  FileTransform job(source, progress, kDecryptionCodes);
+  Probe p;
+  std::int32_t result = probe(job, p);
+  if (result != 0)
+    return result;
+  CipherState cipher;
+  if ((result = findKey(cipher, p, job, target, *currentKey, namedKey, progress,
+                        deleteOriginal)) != 0)
+    return result;
+
+  const bool deleteFlag = *deleteOriginal != 0;
+  job.deleteSource = deleteFlag;
+  target[kMaxPath - 1] = '\0';
+  const bool derived = target[0] == '\0';
+  job.target = target;
+  if (derived) {
+    job.target = job.source;
+    if (hasEncryptedExtension(job.target))
+      job.target.resize(job.target.size() - (sizeof kEncryptedExtension - 1));
+  }
+  job.mode = deleteFlag ? FileTransform::Mode::InPlace : FileTransform::Mode::TwoFile;
+  if (derived && pathExists(job.target.c_str())) {
+    char buffer[kMaxPath] = {};
+    std::memcpy(buffer, job.target.c_str(), std::min(job.target.size(), kMaxPath - 1));
+    const std::intptr_t answer =
+        sendTo(progress, UM_TARGET_EXISTS, reinterpret_cast<std::uintptr_t>(buffer));
+    if (answer == 1)
+      return kResultStopped;
+    buffer[kMaxPath - 1] = '\0';
+    job.target = buffer;
+    // Two files cannot share one name: overwriting the source is in place.
+    job.mode = samePath(job.target, job.source) ? FileTransform::Mode::InPlace
+                                                : FileTransform::Mode::TwoFile;
+  }
+  job.sourceAttributes = getAttributes(job.source.c_str());
+
+  if ((result = decrypt(job, p, cipher, progress)) != 0)
+    return result;
+  if ((result = renameRepeated(job, progress)) != 0)
+    return result;
+
+  setAttributes(job.target.c_str(), job.sourceAttributes);
+  std::memset(target, 0, kMaxPath);
+  std::memcpy(target, job.target.c_str(), std::min(job.target.size(), kMaxPath - 1));
+  if (sendTo(progress, UM_QUERY_REMEMBER) != 0)
+    keyserver::KeyServerClient::process().StoreKey(*currentKey);
+  return 0;
+}
+
+} // namespace ravelock::engine
