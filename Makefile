@@ -48,6 +48,7 @@ run: build
 
 bench: release
 	$(RELEASE)/bin/ravelock_bench
+	$(RELEASE)/bin/keyserver_bench
 
 fuzz: bootstrap
 	cmake --preset fuzz >/dev/null

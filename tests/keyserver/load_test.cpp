@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <thread>
@@ -79,6 +80,24 @@ TEST_F(LoadTest, AClientKilledWhileHoldingTheAccessMutexDoesNotBlockTheOthers) {
   EXPECT_EQ(result, 1);
   KeyRecord record{};
   EXPECT_EQ(client().FindKey("after", record), 1);
+}
+
+TEST_F(LoadTest, FindKeyRoundTripStaysFarBelowTheTimeOut) {
+  ASSERT_EQ(client().StoreKey(test::makeRecord("timed", "key")), 1);
+  std::vector<double> micros;
+  KeyRecord record{};
+  for (int i = 0; i < 2000; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(client().FindKey("timed", record), 1);
+    micros.push_back(std::chrono::duration<double, std::micro>(
+                         std::chrono::steady_clock::now() - start)
+                         .count());
+  }
+  std::sort(micros.begin(), micros.end());
+  const double median = micros[micros.size() / 2];
+  std::printf("FindKey round trip: median %.1f us, 99th percentile %.1f us\n", median,
+              micros[micros.size() * 99 / 100]);
+  EXPECT_LT(median, 50000.0);
 }
 
 } // namespace
