@@ -27,4 +27,10 @@ void printInfoHelp();
 int runEncrypt(std::span<char* const> args);
 void printEncryptHelp();
 
+int runDecrypt(std::span<char* const> args);
+void printDecryptHelp();
+
+int runKeys(std::span<char* const> args);
+void printKeysHelp();
+
 } // namespace ravelock::cli

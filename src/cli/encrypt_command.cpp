@@ -79,7 +79,7 @@ int runEncrypt(std::span<char* const> args) {
     link.beginFile(file);
     std::int32_t result;
     if (platform::isDirectory(file.c_str()))
-      result = 3;  // folders are walked by the batch runs, not here
+      result = 3; // folders are walked by the batch runs, not here
     else
       result = engine::EncryptFile(file.c_str(), output.c_str(), &key, &link,
                                    a.has("--remove-original"));
@@ -89,11 +89,11 @@ int runEncrypt(std::span<char* const> args) {
       continue;
     }
     status = kExitFailed;
-    if (link.skippedExisting())
+    if (link.note() == FileNote::TargetExists)
       printReportLine(stderr, "Skipped: the encrypted file exists", file);
     else
-      printReportLine(stderr, engine::encryptionMessage(static_cast<std::uint32_t>(result)),
-                      file);
+      printReportLine(
+          stderr, engine::encryptionMessage(static_cast<std::uint32_t>(result)), file);
   }
   platform::secureWipe(&key, sizeof key);
   return status;

@@ -13,8 +13,11 @@ constexpr Command kCommands[] = {
     {"config", "read and change your options in the shared options file", runConfig,
      printConfigHelp},
     {"encrypt", "encrypt files under a key", runEncrypt, printEncryptHelp},
+    {"decrypt", "decrypt encrypted files", runDecrypt, printDecryptHelp},
     {"info", "tell whether files are encrypted files and show their headers", runInfo,
      printInfoHelp},
+    {"keys", "list, add and forget the keys that the key server remembers", runKeys,
+     printKeysHelp},
 };
 
 void printUsage(std::FILE* out) {
@@ -64,5 +67,6 @@ int main(int argc, char** argv) {
     printUsage(stderr);
     return kExitUsage;
   }
-  return command->run(std::span<char* const>(argv + 2, static_cast<std::size_t>(argc - 2)));
+  return command->run(
+      std::span<char* const>(argv + 2, static_cast<std::size_t>(argc - 2)));
 }
