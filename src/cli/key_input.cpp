@@ -20,7 +20,8 @@ struct WipedString {
 
 bool readKeyFile(const std::string& path, std::string& key) {
   using namespace platform;
-  File file = File::open(path.c_str(), Access::Read, Share::Read, Disposition::OpenExisting);
+  File file =
+      File::open(path.c_str(), Access::Read, Share::Read, Disposition::OpenExisting);
   if (!file.isOpen())
     return false;
   // Only the first line counts; a key is at most 56 bytes, so reading a
@@ -94,7 +95,8 @@ bool obtainKey(const KeySource& source, KeyRecord& key) {
     }
   }
   if (const std::string problem = keyProblem(text.text); !problem.empty()) {
-    std::fprintf(stderr, "ravelock: %s (a key has 1 to 56 characters)\n", problem.c_str());
+    std::fprintf(stderr, "ravelock: %s (a key has 1 to 56 characters)\n",
+                 problem.c_str());
     return false;
   }
   std::memset(key.key, 0, sizeof key.key);

@@ -13,8 +13,8 @@ namespace ravelock::cli {
 inline constexpr char kKeyEnvironment[] = "RAVELOCK_KEY";
 
 struct KeySource {
-  std::string keyFile;      // --key-file, empty when not given
-  bool confirm = true;      // a typed key is asked twice
+  std::string keyFile; // --key-file, empty when not given
+  bool confirm = true; // a typed key is asked twice
 };
 
 // Fills `key` (key bytes and length; the name is left alone). On failure

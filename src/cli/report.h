@@ -7,7 +7,8 @@
 
 namespace ravelock::cli {
 
-inline void printReportLine(std::FILE* out, const std::string& text, const std::string& path) {
+inline void printReportLine(std::FILE* out, const std::string& text,
+                            const std::string& path) {
   std::fprintf(out, "%s  >>\"%s\"\n", text.c_str(), path.c_str());
 }
 
