@@ -1,0 +1,246 @@
+// ravelock keys list | add | delete NAME | clear | stop: the keys that the
+// key server remembers for this session.
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/key_input.h"
+#include "engine/files/encrypt_file.h"
+#include "keyserver/client.h"
+#include "platform/module.h"
+#include "platform/process.h"
+#include "platform/secure_wipe.h"
+#include "platform/text.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace ravelock::cli {
+
+namespace {
+
+using keyserver::KeyServerClient;
+
+// A server that was just started may take a while under a loaded system.
+constexpr int kStartWaitMs = 10000;
+
+void complain(const char* text) {
+  std::fprintf(stderr, "ravelock keys: %s\n", text);
+}
+
+// Names come from the server, which any process of the session may have
+// filled: show control bytes escaped.
+std::string printable(const std::string& name) {
+  std::string out;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string serverProgram() {
+  static const int here = 0;
+  return platform::moduleFolder(&here) + platform::executableFileName("vellserver");
+}
+
+bool waitForServer() {
+  for (int waited = 0; !keyserver::keyServerRunning(); waited += 10) {
+    if (waited >= kStartWaitMs)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+// Connects to a running server; without one there is nothing to list,
+// delete or stop, so none is started for that.
+bool connectToRunning(KeyServerClient& client) {
+  if (!keyserver::keyServerRunning())
+    return false;
+  static const int here = 0;
+  return client.ConnectKeyServer(&here, false, nullptr) == 1;
+}
+
+int noAnswer() {
+  complain("the key server does not answer");
+  return kExitFailed;
+}
+
+int listKeys(KeyServerClient& client) {
+  if (!connectToRunning(client)) {
+    std::fputs("no keys remembered (the key server is not running)\n", stderr);
+    return kExitOk;
+  }
+  std::vector<char> list;
+  const int got = client.GetAllKeys(list);
+  if (got < 0)
+    return noAnswer();
+  if (got == 0)
+    std::fputs("no keys remembered\n", stderr);
+  for (const std::string& name : keyserver::splitNameList(list))
+    std::printf("%s\n", printable(name).c_str());
+  return kExitOk;
+}
+
+int addKey(KeyServerClient& client, const Arguments& a) {
+  KeyRecord record{};
+  if (!obtainKey({a.value("--key-file"), true}, record))
+    return kExitUsage;
+  const std::string name = a.value("--name");
+  if (name.empty()) {
+    // The default name of an encrypted file's header, "My key" and the time.
+    char field[engine::kKeyNameBytes];
+    engine::headerKeyName(record, field);
+    std::memcpy(record.name, field, sizeof field);
+  } else {
+    // Cut as a file's header cuts it, so the name finds the files.
+    const std::size_t kept = platform::cutOnCharBoundary(name.c_str(), kMaxKeyNameLength);
+    if (kept < name.size())
+      std::fprintf(stderr, "ravelock keys: the key name is cut to its first %zu bytes\n",
+                   kept);
+    std::memcpy(record.name, name.data(), kept);
+  }
+  const std::string stored(record.name);
+
+  static const int here = 0;
+  bool started = false;
+  int result = 0;
+  bool ready = false;
+  if (client.ConnectKeyServer(&here, false, &started) != 1)
+    complain("cannot open the key server's shared objects");
+  else if (started ? waitForServer() : keyserver::keyServerRunning())
+    ready = true;
+  else
+    std::fprintf(stderr, "ravelock keys: cannot start the key server (%s)\n",
+                 serverProgram().c_str());
+  if (ready) {
+    KeyRecord existing{};
+    const bool replacing = client.FindKey(stored.c_str(), existing) == 1;
+    platform::secureWipe(&existing, sizeof existing);
+    result = client.StoreKey(record);
+    if (result == 1)
+      std::printf("%s the key \"%s\"\n", replacing ? "replaced" : "remembered",
+                  printable(stored).c_str());
+    else if (result == 0)
+      complain("the key server refused the key: the list of its names is full");
+    else
+      complain("the key server does not answer");
+  }
+  platform::secureWipe(&record, sizeof record);
+  return result == 1 ? kExitOk : kExitFailed;
+}
+
+int deleteKey(KeyServerClient& client, const std::string& name) {
+  KeyRecord existing{};
+  const bool found =
+      connectToRunning(client) && client.FindKey(name.c_str(), existing) == 1;
+  platform::secureWipe(&existing, sizeof existing);
+  if (!found) {
+    std::fprintf(stderr, "ravelock keys: no key named \"%s\"\n", printable(name).c_str());
+    return kExitFailed;
+  }
+  if (client.DeleteKey(name.c_str()) != 1)
+    return noAnswer();
+  std::printf("forgot the key \"%s\"\n", printable(name).c_str());
+  return kExitOk;
+}
+
+int clearKeys(KeyServerClient& client) {
+  if (!connectToRunning(client)) {
+    std::fputs("no keys remembered (the key server is not running)\n", stderr);
+    return kExitOk;
+  }
+  if (client.DeleteAllKeys() != 1)
+    return noAnswer();
+  std::puts("forgot all keys");
+  return kExitOk;
+}
+
+int stopServer(KeyServerClient& client) {
+  if (!connectToRunning(client)) {
+    std::puts("the key server is not running");
+    return kExitOk;
+  }
+  if (client.ShutdownKeyServer() != 1)
+    return noAnswer();
+  std::puts("stopped the key server; its keys are forgotten");
+  return kExitOk;
+}
+
+std::string usageProblem(const std::string& action, const Arguments& a) {
+  const bool options = a.given("--name") || a.given("--key-file");
+  const std::size_t operands = a.positional().size();
+  if (action.empty())
+    return "no action given";
+  if (action == "add")
+    return operands ? "add takes no operand: a key is never taken from the command line"
+                    : "";
+  if (action == "delete")
+    return operands != 1 || options ? "delete takes exactly one NAME" : "";
+  if (action == "list" || action == "clear" || action == "stop")
+    return operands || options ? action + " takes no operand or option" : "";
+  return "unknown action '" + action + "'";
+}
+
+} // namespace
+
+void printKeysHelp() {
+  std::fputs(
+      "Usage: ravelock keys list\n"
+      "       ravelock keys add [--name NAME] [--key-file FILE]\n"
+      "       ravelock keys delete NAME\n"
+      "       ravelock keys clear\n"
+      "       ravelock keys stop\n\n"
+      "The key server remembers keys for this logon session, in memory only,\n"
+      "so that files encrypted under them decrypt without asking.\n\n"
+      "  list     print the names of the remembered keys, one a line\n"
+      "  add      remember a key under NAME (default: \"My key\" and the date and\n"
+      "           time), replacing a key of that name; starts the key server\n"
+      "           when it does not run. The key comes from --key-file (its first\n"
+      "           line), else from the environment variable RAVELOCK_KEY, else it\n"
+      "           is asked twice on the terminal. It has 1 to 56 characters and\n"
+      "           is never taken from the command line.\n"
+      "  delete   forget the key NAME\n"
+      "  clear    forget every key\n"
+      "  stop     end the key server; its keys are forgotten\n\n"
+      "Exit status: 0 done, 1 when the key server does not answer or holds no\n"
+      "key of that name, 2 for bad usage.\n",
+      stdout);
+}
+
+int runKeys(std::span<char* const> args) {
+  const std::string action = args.empty() ? "" : args[0];
+  const Arguments a(args.empty() ? args : args.subspan(1), {"--name", "--key-file"}, {});
+  if (action == "--help" || action == "-h" || a.has("--help")) {
+    printKeysHelp();
+    return kExitOk;
+  }
+  const std::string problem = a.error().empty() ? usageProblem(action, a) : a.error();
+  if (!problem.empty()) {
+    std::fprintf(stderr, "ravelock keys: %s (try 'ravelock keys --help')\n",
+                 problem.c_str());
+    return kExitUsage;
+  }
+
+  KeyServerClient& client = KeyServerClient::process();
+  if (action == "list")
+    return listKeys(client);
+  if (action == "add")
+    return addKey(client, a);
+  if (action == "delete")
+    return deleteKey(client, a.positional()[0]);
+  if (action == "clear")
+    return clearKeys(client);
+  return stopServer(client);
+}
+
+} // namespace ravelock::cli

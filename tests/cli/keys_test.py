@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""ravelock keys as a user runs it: remembering keys from a key file and
+from the environment, listing, replacing, forgetting, stopping the server,
+and the keys and operands it refuses. Usage: keys_test.py [EMULATOR...] RAVELOCK"""
+import os
+import subprocess
+import sys
+import tempfile
+
+
+def main(command):
+    failures = []
+    base_env = {k: v for k, v in os.environ.items() if k != "RAVELOCK_KEY"}
+
+    def run(args, key=None, code=0, out=None, err=None):
+        env = dict(base_env)
+        if key is not None:
+            env["RAVELOCK_KEY"] = key
+        # Files, not pipes: under Wine the key server that the tool starts
+        # keeps its parent's Unix descriptors, and a pipe would stay open.
+        with tempfile.TemporaryFile() as out_file, tempfile.TemporaryFile() as err_file:
+            done = subprocess.run(command + ["keys"] + args, env=env,
+                                  stdin=subprocess.DEVNULL, stdout=out_file,
+                                  stderr=err_file, timeout=120)
+            out_file.seek(0)
+            err_file.seek(0)
+            stdout = out_file.read().decode().replace("\r\n", "\n")
+            stderr = err_file.read().decode().replace("\r\n", "\n")
+        what = " ".join(args)
+        if done.returncode != code:
+            failures.append(f"keys {what}: exit {done.returncode}, wanted {code}: {stderr!r}")
+        if out is not None and not (out(stdout) if callable(out) else stdout == out):
+            failures.append(f"keys {what}: output {stdout!r}")
+        if err is not None and err not in stderr:
+            failures.append(f"keys {what}: no {err!r} in {stderr!r}")
+        return stdout
+
+    with tempfile.TemporaryDirectory() as work:
+        key_file = os.path.join(work, "key.txt")
+        with open(key_file, "w") as f:
+            f.write("from a file\r\nsecond line is not the key\n")
+
+        run(["stop"])
+        run(["list"], out="", err="not running")
+        run(["add", "--name", "alpha"], key="first key",
+            out='remembered the key "alpha"\n')
+        run(["add", "--name", "beta", "--key-file", key_file],
+            out='remembered the key "beta"\n')
+        run(["add", "--name", "alpha"], key="second key", out='replaced the key "alpha"\n')
+        run(["list"], out="alpha\nbeta\n")
+
+        run(["add", "--name", "long"], key="k" * 57, code=2, err="longer than 56")
+        run(["add", "--name", "empty"], key="", code=2, err="empty")
+        run(["add", "the key itself"], key="k", code=2, err="never taken from the command line")
+        run(["delete"], code=2)
+        run(["list", "extra"], code=2)
+        run(["frobnicate"], code=2, err="unknown action")
+        run(["list"], out="alpha\nbeta\n")
+
+        run(["delete", "gamma"], code=1, err='no key named "gamma"')
+        run(["delete", "alpha"], out='forgot the key "alpha"\n')
+        run(["add"], key="k" * 56, out=lambda o: o.startswith('remembered the key "My key '))
+        listed = run(["list"]).splitlines()
+        if len(listed) != 2 or listed[0] != "beta" or not listed[1].startswith("My key "):
+            failures.append(f"keys list after delete and add: {listed!r}")
+
+        run(["clear"], out="forgot all keys\n")
+        run(["list"], out="", err="no keys remembered")
+        run(["stop"], out="stopped the key server; its keys are forgotten\n")
+        run(["list"], out="", err="not running")
+
+    for failure in failures:
+        print("FAIL", failure)
+    print(f"{len(failures)} failures")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
