@@ -27,6 +27,7 @@ enum class Op : std::uint8_t {
   FreeSpace,
   LongPath,
   Copy,
+  ListDirectory,
   OpenNamedObject,  // a named mutex, event or section of the session
   StartProcess,
   Count

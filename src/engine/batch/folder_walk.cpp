@@ -1,0 +1,137 @@
+#include "engine/batch/folder_walk.h"
+
+#include "engine/batch/workers.h"
+#include "engine/files/target_naming.h"
+#include "platform/filesystem.h"
+#include "platform/module.h"
+
+#include <vector>
+
+namespace ravelock::engine {
+
+using platform::DirectoryEntry;
+
+namespace {
+
+std::string withSeparator(const std::string& folder) {
+  if (!folder.empty() && platform::isPathSeparator(folder.back()))
+    return folder;
+  return folder + platform::kPathSeparator;
+}
+
+bool isDotEntry(const std::string& name) {
+  return name == "." || name == "..";
+}
+
+// Leaves the shortcut that decrypts `folder` through the main program.
+void leaveFolderShortcut(const std::string& folder) {
+  std::string application;
+  if (!engineFolder(application))
+    return;
+  application += "vellapp.exe";
+  // The closing quotation mark takes the place of a trailing separator.
+  std::string quoted = folder;
+  if (!quoted.empty() && platform::isPathSeparator(quoted.back()))
+    quoted.pop_back();
+  createFolderShortcut(application, folder, "/df \"" + quoted + "\"");
+}
+
+} // namespace
+
+int classifyFindEntry(const DirectoryEntry& entry) {
+  if ((entry.attributes & platform::kAttrDirectory) == 0)
+    return 1;
+  return isDotEntry(entry.name) ? -1 : 0;
+}
+
+int encryptFolder(ProgressLink* progress, const std::string& folder,
+                  std::int32_t subfolders, const KeyRecord& key,
+                  std::int32_t deleteOriginal, ErrorList& errors) {
+  const std::string base = withSeparator(folder);
+  const auto listing = platform::listDirectory(base, "*.*");
+  if (!listing || listing->empty()) {
+    errors.add(folder, 3, Operation::Encryption);
+    return 1;
+  }
+  // The whole folder is listed before any of its files is processed, so
+  // the files encrypted here are not picked up again.
+  std::vector<std::string> files;
+  for (const DirectoryEntry& entry : *listing) {
+    switch (classifyFindEntry(entry)) {
+    case 1: files.push_back(base + entry.name); break;
+    case 0:
+      if (subfolders && !encryptFolder(progress, base + entry.name, subfolders, key,
+                                       deleteOriginal, errors))
+        return 0;
+      break;
+    default: break;
+    }
+  }
+  const std::size_t failuresBefore = errors.size();
+  for (const std::string& path : files)
+    if (!encryptOneFile(path, key, progress, deleteOriginal, errors, "", 1))
+      return 0;
+  // At least one file encrypted or skipped by the user.
+  if (files.size() > errors.size() - failuresBefore)
+    leaveFolderShortcut(base);
+  return 1;
+}
+
+int decryptFolder(ProgressLink* progress, const std::string& folder, char* lastTarget,
+                  const std::int32_t* subfolders, KeyRecord& lastKey,
+                  std::int32_t* deleteFlag, ErrorList& errors) {
+  const std::string base = withSeparator(folder);
+  const auto listing = platform::listDirectory(base, "*.*");
+  if (!listing || listing->empty()) {
+    errors.add(folder, 3, Operation::Encryption);
+    return 1;
+  }
+  std::vector<std::string> files;
+  for (const DirectoryEntry& entry : *listing) {
+    switch (classifyFindEntry(entry)) {
+    case 1:
+      if (hasEncryptedExtension(entry.name))
+        files.push_back(base + entry.name);
+      break;
+    case 0:
+      if (*subfolders && !decryptFolder(progress, base + entry.name, lastTarget,
+                                        subfolders, lastKey, deleteFlag, errors))
+        return 0;
+      break;
+    default: break;
+    }
+  }
+  int result = 1;
+  for (const std::string& path : files) {
+    if (!decryptOneFile(path, lastTarget, lastKey, progress, deleteFlag, errors, 1)) {
+      result = 0;
+      break;
+    }
+  }
+  removeFolderShortcut(base);
+  return result;
+}
+
+int engineFolder(std::string& folder) {
+  static const int anchor = 0;
+  folder = platform::moduleFolder(&anchor);
+  return folder.empty() ? 0 : 1;
+}
+
+int createFolderShortcut(const std::string& application, const std::string& folder,
+                         const std::string& arguments) {
+  return platform::createShellLink(withSeparator(folder) + kFolderShortcutName,
+                                   application, arguments, kFolderShortcutDescription)
+             ? 1
+             : 0;
+}
+
+void removeFolderShortcut(const std::string& folder) {
+  const std::string base = withSeparator(folder);
+  const auto encrypted = platform::listDirectory(base, "*.rlk");
+  if (encrypted && !encrypted->empty())
+    return;
+  platform::deleteFile((base + kFolderShortcutName).c_str());
+}
+
+} // namespace ravelock::engine

@@ -1,0 +1,53 @@
+#pragma once
+// Folder listings and the shell's shortcut files.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ravelock::platform {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+inline bool isPathSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+
+struct DirectoryEntry {
+  std::string name;
+  std::uint32_t attributes; // Windows attribute bits (filesystem.h)
+};
+
+// The entries of `folder` (ending in a separator) whose names match
+// `pattern`, in the order the system lists them (FindFirstFileA /
+// FindNextFileA; natively readdir with "." and ".."). Patterns are "*.*"
+// (every name) or "*" followed by a suffix matched without regard to case.
+// nullopt when the listing cannot be started.
+std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,
+                                                         const std::string& pattern);
+
+// Joins the thread to the component object model for its lifetime
+// (nothing natively).
+class ComApartment {
+public:
+  ComApartment();
+  ~ComApartment();
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+  bool joined_ = false;
+};
+
+// Saves a shortcut (shell link) at `linkPath` that starts `target` with
+// `arguments`, overwriting an existing one. The thread must be in a
+// ComApartment. Natively there are no shell links: false.
+bool createShellLink(const std::string& linkPath, const std::string& target,
+                     const std::string& arguments, const std::string& description);
+
+} // namespace ravelock::platform
