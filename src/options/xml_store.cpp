@@ -86,6 +86,25 @@ int buildMissingElements(std::span<const std::string_view> missing,
   return 0;
 }
 
+// Whether `text` reads back at `names` once `fragment` is inserted at `at`.
+// The walk passes over an end tag under another name, so in a file damaged
+// that way the new element can be taken as part of an old one and the write
+// would not take effect (or would leave the path unreadable); it is refused
+// as malformed instead, and the file left alone.
+bool readsBack(std::string_view previous, std::string_view fragment, std::size_t at,
+               std::span<const std::string_view> names, std::string_view text) {
+  std::string updated;
+  updated.reserve(previous.size() + fragment.size());
+  updated.append(previous.substr(0, at)).append(fragment).append(previous.substr(at));
+  const Walk walk = walkPath(updated, names);
+  std::string decoded;
+  return walk.result == 1 &&
+         XmlUnescape(
+             std::string_view(updated).substr(walk.deepest.start, walk.deepest.length),
+             decoded) &&
+         decoded == text;
+}
+
 // Leading whitespace, an optional sign, then decimal digits up to the first
 // other byte; saturates as the C library's conversions do.
 template <typename Int> Int parseDecimal(std::string_view text) {
@@ -181,6 +200,8 @@ int XmlSetText(const char* file, std::string_view text, int mode, int placement,
     return XmlWriteFile(file, fragment) ? 0 : -1;
   const std::size_t at =
       walk.deepest.start + (placement == XML_AT_END ? walk.deepest.length : 0);
+  if (!readsBack(previous, fragment, at, names, text))
+    return -2;
   return XmlSpliceFile(file, fragment, previous, at, at) ? 0 : -1;
 }
 

@@ -297,6 +297,27 @@ TEST_F(XmlStore, AFileHeldOpenByAReaderIsAFailedWrite) {
 }
 #endif
 
+// An end tag under another name is passed over by the walk. A new element
+// written after one would be read as part of the old element, so the write
+// would not take effect: it is refused and the file left alone.
+TEST_F(XmlStore, AWriteThatWouldNotReadBackIsRefused) {
+  const std::string_view files[] = {
+      "<users_settings>\r\n<default>\r\n<fish_size>1</fish_size>\r\n</dmfault>\r\n"
+      "</users_settings>",
+      "<users_settings><default><x/></dmfault></users_settings>",
+  };
+  for (std::string_view content : files) {
+    store(content);
+    std::uint32_t value = 0;
+    EXPECT_EQ(getNumber(XML_UNSIGNED, value, "fish_size"), 0) << content;
+    EXPECT_EQ(setUnsigned(2, "fish_size"), -2) << content;
+    EXPECT_EQ(bytes(), content);
+  }
+  // Passed over where it does no harm, it is still written.
+  store("<users_settings><default><x></y></default></users_settings>");
+  EXPECT_EQ(setUnsigned(2, "fish_size"), 0);
+}
+
 TEST_F(XmlStore, AForeignTopLevelElementIsReplacedByTheNest) {
   store("<other_program><x>1</x></other_program>");
   ASSERT_EQ(setUnsigned(1, "fish_size"), 0);
