@@ -165,6 +165,10 @@ int XmlSetText(const char* file, std::string_view text, int mode, int placement,
   const auto names = path.names();
   if (names.empty())
     return -3;
+  // No options file could be named (OptionsFilePath() gives ""): nothing to
+  // create a temporary file beside.
+  if (!file || !*file)
+    return -1;
   std::string previous;
   bool exists = false;
   if (!readWholeFile(file, previous, exists))

@@ -242,6 +242,11 @@ TEST_F(XmlStore, MissingAndEmptyFiles) {
   EXPECT_EQ(getText(text, "fish_size"), -1);
   ASSERT_EQ(setUnsigned(1, "fish_size"), 0);
   EXPECT_EQ(bytes(), nest("default", "\r\n<fish_size>1</fish_size>\r\n"));
+  // No file name at all: every call fails.
+  EXPECT_EQ(XmlGetText("", text, {"users_settings", "default", "fish_size"}), -1);
+  EXPECT_EQ(XmlSetValue("", XML_UNSIGNED, &value, XML_ADD_OR_REPLACE, XML_AT_END,
+                        {"users_settings", "default", "fish_size"}),
+            -1);
   // A missing element under REPLACE_ONLY creates no file.
   const std::string other = dir.file("other.xml");
   EXPECT_EQ(XmlSetValue(other.c_str(), XML_UNSIGNED, &value, XML_REPLACE_ONLY, XML_AT_END,
