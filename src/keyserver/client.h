@@ -26,7 +26,8 @@ inline constexpr std::uint32_t UM_KEY_CONFLICT = 0x0400 + 357;
 inline constexpr std::uint32_t KEY_DATABASE_ID = 0xABECEDA1u;
 
 // The window that answers UM_KEY_CONFLICT synchronously (the key manager
-// page on Windows; a console question or a script elsewhere).
+// page on Windows; a console question or a script elsewhere). It is asked
+// while the batch holds the access mutex, so it must not use the client.
 class KeyConflictWindow {
 public:
   virtual std::intptr_t send(std::uint32_t message, std::uintptr_t wParam,
