@@ -53,7 +53,7 @@ bool readWholeFile(const char* path, std::string& bytes, bool& exists) {
   if (!file.isOpen())
     return !exists;
   std::uint64_t size = 0;
-  if (!file.size(size))
+  if (!file.size(size) || size > bytes.max_size())
     return false;
   try {
     bytes.resize(size);
@@ -142,6 +142,8 @@ int XmlGetText(const char* file, std::string& text, XmlPath path) {
   text.clear();
   if (path.names().empty())
     return -3;
+  if (!file)
+    return -1;
   File handle = File::open(file, Access::Read, Share::Read, Disposition::OpenExisting);
   std::uint64_t size = 0;
   if (!handle.isOpen() || !handle.size(size))
