@@ -10,6 +10,7 @@ namespace ravelock::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130;
 
 struct Command {
   std::string_view name;

@@ -1,11 +1,14 @@
 #include "cli/console_link.h"
 
 #include "cli/key_input.h"
+#include "cli/report.h"
+#include "engine/batch/error_list.h"
 #include "engine/files/decrypt_file.h"
 #include "engine/files/target_naming.h"
 #include "platform/console.h"
 #include "platform/secure_wipe.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -13,14 +16,27 @@ namespace ravelock::cli {
 
 using namespace engine;
 
-ConsoleLink::ConsoleLink(ExistingTarget existing)
-    : existing_(existing), terminal_(platform::stderrIsTerminal()) {}
+namespace {
+std::atomic<bool> interruptRequested{false};
+void onInterrupt() {
+  interruptRequested.store(true);
+}
+} // namespace
 
-ConsoleLink::ConsoleLink(ExistingTarget existing, DecryptionChoices choices)
-    : existing_(existing), decrypting_(true), choices_(choices),
+bool ConsoleLink::interrupted() {
+  return interruptRequested.load();
+}
+void ConsoleLink::catchInterrupt() {
+  platform::onInterrupt(onInterrupt);
+}
+
+ConsoleLink::ConsoleLink(bool decrypting, RunChoices choices)
+    : decrypting_(decrypting), choices_(choices),
       terminal_(platform::stderrIsTerminal()) {}
 
 std::uint32_t ConsoleLink::stopState() {
+  if (interrupted())
+    return STOP_FILE;
   std::lock_guard lock(stopMutex_);
   return stop_;
 }
@@ -30,14 +46,7 @@ void ConsoleLink::setStopState(std::uint32_t state) {
   stop_ = state;
 }
 
-void ConsoleLink::beginFile(const std::string& path, bool keyOffered) {
-  file_ = path;
-  note_ = FileNote::None;
-  keyTried_ = keyOffered;
-  phase_ = "";
-}
-
-void ConsoleLink::endFile() {
+void ConsoleLink::clearLine() {
   if (drawn_) {
     std::fputs("\r\033[K", stderr);
     drawn_ = false;
@@ -59,33 +68,46 @@ void ConsoleLink::draw(unsigned percent) {
   drawn_ = true;
 }
 
+// Why a file is about to end without a result; reported when it has ended.
+void ConsoleLink::note(const std::string& text, const std::string& path) {
+  pendingNote_ = text;
+  pendingPath_ = path;
+}
+
+bool ConsoleLink::askYesNo(const char* question) {
+  if (!platform::stdinIsTerminal())
+    return false;
+  clearLine();
+  std::fprintf(stderr, "%s [y/n] ", question);
+  std::string answer;
+  return platform::readConsoleLine(answer, true) && (answer == "y" || answer == "Y");
+}
+
 std::intptr_t ConsoleLink::targetExists(char* path) {
-  switch (existing_) {
+  const char* what = decrypting_ ? "Skipped: the decrypted file exists"
+                                 : "Skipped: the encrypted file exists";
+  switch (choices_.existing) {
   case ExistingTarget::Overwrite: return 0;
-  case ExistingTarget::Skip: note_ = FileNote::TargetExists; return 1;
+  case ExistingTarget::Skip: note(what, path); return 1;
   case ExistingTarget::Ask: break;
   }
   if (!platform::stdinIsTerminal()) {
-    note_ = FileNote::TargetExists;
+    note(std::string(what) + " (use --overwrite)", path);
     return 1;
   }
-  endFile();
+  clearLine();
   for (;;) {
-    std::fprintf(stderr,
-                 "%s exists. Overwrite it, skip this file, or write to a new name? "
-                 "[o/s/n] ",
-                 path);
+    std::fprintf(
+        stderr,
+        "%s exists. Overwrite it, skip this file, or write to a new name? [o/s/n] ",
+        path);
     std::string answer;
-    if (!platform::readConsoleLine(answer, true)) {
-      note_ = FileNote::TargetExists;
+    if (!platform::readConsoleLine(answer, true) || answer == "s" || answer == "S") {
+      note(what, path);
       return 1;
     }
     if (answer == "o" || answer == "O")
       return 0;
-    if (answer == "s" || answer == "S") {
-      note_ = FileNote::TargetExists;
-      return 1;
-    }
     if (answer == "n" || answer == "N") {
       std::fputs("New name: ", stderr);
       std::string name;
@@ -98,27 +120,24 @@ std::intptr_t ConsoleLink::targetExists(char* path) {
   }
 }
 
-bool ConsoleLink::askYesNo(const char* question) {
-  if (!platform::stdinIsTerminal())
-    return false;
-  endFile();
-  std::fprintf(stderr, "%s [y/n] ", question);
-  std::string answer;
-  return platform::readConsoleLine(answer, true) && (answer == "y" || answer == "Y");
-}
-
-// A key typed for this file; none without a terminal.
+// The key given on the command line first, then one typed on the terminal.
 std::intptr_t ConsoleLink::askKey(void* request) {
   auto& r = *static_cast<KeyRequest*>(request);
-  const bool rejected = r.key->length > 0 || keyTried_;
-  keyTried_ = true;
-  note_ = rejected ? FileNote::WrongKey : FileNote::NoKey;
+  if (choices_.givenKey && !givenKeyTried_) {
+    givenKeyTried_ = true;
+    std::memcpy(r.key->key, choices_.givenKey->key, sizeof r.key->key);
+    r.key->length = choices_.givenKey->length;
+    return 1;
+  }
+  const bool rejected = r.key->length > 0;
+  note(rejected ? kIncorrectKeyMessage
+                : "Skipped: no key for this file (give --key-file or RAVELOCK_KEY)",
+       r.source);
   if (!platform::stdinIsTerminal())
     return 0;
-  endFile();
+  clearLine();
   char prompt[128];
-  std::snprintf(prompt, sizeof prompt, "Key \"%.32s\" for %s: ", r.key->name,
-                file_.c_str());
+  std::snprintf(prompt, sizeof prompt, "Key \"%.32s\" for %s: ", r.key->name, r.source);
   auto typed = cli::askKey(prompt);
   if (!typed || !keyProblem(*typed).empty()) {
     if (typed)
@@ -129,16 +148,16 @@ std::intptr_t ConsoleLink::askKey(void* request) {
   std::memcpy(r.key->key, typed->data(), typed->size());
   r.key->length = static_cast<std::uint32_t>(typed->size());
   platform::secureWipe(typed->data(), typed->size());
-  note_ = FileNote::None;
+  pendingNote_.clear();
   return 1;
 }
 
 // The result is itself encrypted and its encrypted name is taken.
 std::intptr_t ConsoleLink::askRepeated(char* path, bool writeFailed) {
-  note_ = FileNote::RepeatedName;
+  note("Skipped: the decrypted file is itself encrypted and its name is taken", path);
   if (!platform::stdinIsTerminal())
     return 0;
-  endFile();
+  clearLine();
   if (writeFailed)
     std::fprintf(stderr, "Cannot write %s.\n", path);
   std::fprintf(stderr,
@@ -149,13 +168,19 @@ std::intptr_t ConsoleLink::askRepeated(char* path, bool writeFailed) {
   if (!platform::readConsoleLine(name, true) || name.empty() || name.size() >= kMaxPath)
     return 0;
   std::memcpy(path, name.c_str(), name.size() + 1);
-  note_ = FileNote::None;
+  pendingNote_.clear();
   return 1;
 }
 
 std::intptr_t ConsoleLink::send(std::uint32_t message, std::uintptr_t wParam,
                                 std::intptr_t lParam) {
   switch (message) {
+  case UM_SHOW_SKIP: // a file begins
+    givenKeyTried_ = false;
+    saving_ = false;
+    pendingNote_.clear();
+    file_.clear();
+    return 0;
   case UM_TARGET_EXISTS: return targetExists(reinterpret_cast<char*>(wParam));
   case UM_ASK_KEY: return askKey(reinterpret_cast<void*>(wParam));
   case UM_BAD_KEY:
@@ -168,14 +193,45 @@ std::intptr_t ConsoleLink::send(std::uint32_t message, std::uintptr_t wParam,
                "The decrypted file's CRC does not match: it may be damaged. Keep it?");
   case UM_ASK_REPEATED: return askRepeated(reinterpret_cast<char*>(wParam), lParam != 0);
   case UM_QUERY_REMEMBER: return choices_.remember;
+  case UM_SET_SOURCE:
+    file_ = reinterpret_cast<const char*>(wParam);
+    phase_ = decrypting_ ? "deciphering" : "enciphering";
+    return 0;
+  case UM_SET_TARGET: file_ = reinterpret_cast<const char*>(wParam); return 0;
   case UM_LOADING:
     phase_ = "reading";
     draw(0);
     return 0;
-  case UM_SET_SOURCE: phase_ = decrypting_ ? "deciphering" : "enciphering"; return 0;
-  case UM_SAVING: phase_ = "writing"; return 0;
+  case UM_SAVING:
+    phase_ = "writing";
+    saving_ = true;
+    return 0;
   case UM_CLEANING_UP: phase_ = "cleaning up"; return 1;
   case UM_SET_PROGRESS: draw(static_cast<unsigned>(wParam)); return 0;
+  case UM_QUERY_ABORT:
+    clearLine();
+    if (wParam == 0 && !interrupted()) {
+      if (!pendingNote_.empty()) {
+        printReportLine(stderr, pendingNote_, pendingPath_);
+        ++failures_;
+      } else if (saving_) {
+        printReportLine(stdout, decrypting_ ? "decrypted" : "encrypted", file_);
+      }
+    }
+    pendingNote_.clear();
+    if (wParam == 10) {
+      std::fputs("ravelock: internal error; the run ends here\n", stderr);
+      return 1;
+    }
+    return interrupted() ? 1 : 0;
+  case UM_RUN_RESULT: {
+    clearLine();
+    const auto& errors = *reinterpret_cast<const ErrorList*>(wParam);
+    for (const ErrorList::Entry& e : errors.entries())
+      printReportLine(stderr, errorText(e.operation, e.code), e.path);
+    failures_ += static_cast<int>(errors.size());
+    return 1;
+  }
   default: return 0;
   }
 }

@@ -1,37 +1,37 @@
 #pragma once
 // The progress dialog of the command-line tool: a progress line on a
-// terminal and questions asked there. Without a terminal nothing is asked;
-// an existing target is skipped (never overwritten) unless an answer was
-// given on the command line.
+// terminal, questions asked there, and the run's report at its end. Without
+// a terminal nothing is asked: an existing target is skipped (never
+// overwritten) unless an answer was given on the command line, and a file
+// whose key is not at hand fails. Ctrl-C stops the current file (which
+// cleans up after itself) and ends the run.
 
 #include "engine/progress_link.h"
+#include "keyserver/key_record.h"
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace ravelock::cli {
 
 // What the dialog says when a typed key does not fit.
 inline constexpr char kIncorrectKeyMessage[] =
     "Incorrect key.\nThe key you have entered is not valid for this file.\nPlease check "
-    "if "
-    "the Caps Lock is not on and try again.";
+    "if the Caps Lock is not on and try again.";
 
 enum class ExistingTarget { Ask, Overwrite, Skip };
 
-// The answers a decryption run takes from the command line.
-struct DecryptionChoices {
-  bool remember = false;    // store the key that fitted in the key server
-  bool keepDamaged = false; // keep a result whose CRC does not match
+struct RunChoices {
+  ExistingTarget existing = ExistingTarget::Ask;
+  bool remember = false;               // decryption: store the key that fitted
+  bool keepDamaged = false;            // decryption: keep a result whose CRC fails
+  const KeyRecord* givenKey = nullptr; // decryption: tried before asking
 };
-
-// Why the last file ended without a result, beyond its result code.
-enum class FileNote { None, TargetExists, NoKey, WrongKey, RepeatedName };
 
 class ConsoleLink : public ProgressLink {
 public:
-  explicit ConsoleLink(ExistingTarget existing);
-  ConsoleLink(ExistingTarget existing, DecryptionChoices choices);
+  ConsoleLink(bool decrypting, RunChoices choices);
 
   std::intptr_t send(std::uint32_t message, std::uintptr_t wParam,
                      std::intptr_t lParam) override;
@@ -39,27 +39,34 @@ public:
   std::uint32_t stopState() override;
   void setStopState(std::uint32_t state) override;
 
-  // Starts a file: clears the per-file notes and the progress line.
-  // `keyOffered`: a key is tried before the user would be asked.
-  void beginFile(const std::string& path, bool keyOffered = false);
-  // Ends the progress line before the file's result is printed.
-  void endFile();
-  FileNote note() const { return note_; }
+  // Lines for files that ended without a result and without an entry in
+  // the run's error list (skipped), then the error list's own lines.
+  int failures() const { return failures_; }
+  // Whether Ctrl-C ended the run.
+  static bool interrupted();
+  // Routes Ctrl-C to the stop state of the running file.
+  static void catchInterrupt();
+
+  // Ends the progress line before something else is printed.
+  void clearLine();
 
 private:
   std::intptr_t targetExists(char* path);
   std::intptr_t askKey(void* request);
   std::intptr_t askRepeated(char* path, bool writeFailed);
   bool askYesNo(const char* question);
+  void note(const std::string& text, const std::string& path);
   void draw(unsigned percent);
 
-  ExistingTarget existing_;
-  bool decrypting_ = false;
-  DecryptionChoices choices_;
+  bool decrypting_;
+  RunChoices choices_;
   bool terminal_;
   bool drawn_ = false;
-  bool keyTried_ = false;
-  FileNote note_ = FileNote::None;
+  bool givenKeyTried_ = false;
+  bool saving_ = false; // the current file got as far as writing
+  std::string pendingNote_, pendingPath_;
+  std::vector<std::string> skipped_;
+  int failures_ = 0;
   const char* phase_ = "";
   std::string file_;
   std::mutex stopMutex_;

@@ -1,16 +1,15 @@
-// ravelock decrypt [options] FILE...: encrypted files back to their content.
+// ravelock decrypt [options] FILE|FOLDER...: a batch run back to the
+// plain files.
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/console_link.h"
 #include "cli/key_input.h"
-#include "cli/report.h"
+#include "engine/batch/jobs.h"
 #include "engine/files/decrypt_file.h"
 #include "engine/files/file_test.h"
 #include "engine/files/target_naming.h"
-#include "engine/results.h"
 #include "keyserver/client.h"
-#include "platform/filesystem.h"
 #include "platform/secure_wipe.h"
 
 #include <cstdio>
@@ -19,26 +18,32 @@
 
 namespace ravelock::cli {
 
+using namespace engine;
+
 void printDecryptHelp() {
   std::fputs(
-      "Usage: ravelock decrypt [options] FILE...\n\n"
-      "Decrypts each encrypted FILE; FILE.rlk becomes FILE.\n\n"
-      "The key is the one from --key-file or the environment variable\n"
-      "RAVELOCK_KEY when given, else one the key server remembers under the\n"
-      "file's key name, else it is asked on the terminal (again after a wrong\n"
-      "key). A key that fits one file is tried first on the next. Without a\n"
-      "terminal a file whose key is not at hand fails and nothing is written.\n\n"
+      "Usage: ravelock decrypt [options] FILE|FOLDER...\n\n"
+      "Decrypts each encrypted FILE (FILE.rlk becomes FILE) and every .rlk\n"
+      "file of each FOLDER (with -r, of its subfolders too).\n\n"
+      "A file is tried with the key that fitted the previous file, the key\n"
+      "server's keys (its current key and the one remembered under the file's\n"
+      "key name), the key from --key-file or RAVELOCK_KEY, and finally a key\n"
+      "asked on the terminal (again after a wrong key). Without a terminal a\n"
+      "file whose key is not at hand fails and nothing is written for it.\n\n"
       "Options:\n"
       "  --key-file FILE     read the key from the first line of FILE\n"
       "  --output PATH       write to PATH; one FILE only\n"
+      "  -r, --recursive     decrypt the subfolders of each FOLDER too\n"
       "  --remove-original   do not keep the encrypted file\n"
       "  --overwrite         overwrite an existing decrypted file\n"
       "  --skip-existing     skip a file whose decrypted file exists\n"
       "  --remember          remember the key that fitted in the key server\n"
       "  --keep-damaged      keep a result whose CRC does not match (without it\n"
       "                      the terminal asks; without a terminal it is dropped)\n\n"
+      "Failures are listed at the end, one line each. Ctrl-C stops the file\n"
+      "being worked on (nothing is left half-written) and ends the run.\n\n"
       "Exit status: 0 when every file was decrypted, 1 when one failed or was\n"
-      "skipped, 2 for bad usage.\n",
+      "skipped, 2 for bad usage, 130 when stopped with Ctrl-C.\n",
       stdout);
 }
 
@@ -46,24 +51,38 @@ namespace {
 
 // The key server, when one runs (or, to remember keys, is started).
 bool connectKeyServer(bool startIfNeeded) {
-  auto& client = keyserver::KeyServerClient::process();
   if (!startIfNeeded && !keyserver::keyServerRunning())
     return false;
   static const int anchor = 0;
-  return client.ConnectKeyServer(&anchor, true, nullptr) == 1;
+  return keyserver::KeyServerClient::process().ConnectKeyServer(&anchor, true, nullptr) ==
+         1;
 }
 
-std::string failureText(const ConsoleLink& link, std::int32_t result) {
-  switch (link.note()) {
-  case FileNote::TargetExists: return "Skipped: the decrypted file exists";
-  case FileNote::NoKey:
-    return "Skipped: no key for this file (give --key-file or RAVELOCK_KEY)";
-  case FileNote::WrongKey: return kIncorrectKeyMessage;
-  case FileNote::RepeatedName:
-    return "Skipped: the decrypted file is itself encrypted and its name is taken";
-  case FileNote::None: break;
+// One file to a path of the user's choosing, reported like a batch run.
+void decryptToOutput(const std::string& file, const std::string& output,
+                     ConsoleLink& link, std::int32_t deleteOriginal) {
+  ErrorList errors;
+  link.send(UM_SHOW_SKIP, 0, 0);
+  HeaderInfo info{};
+  std::int32_t result = testEncryptedFile(file.c_str(), &info);
+  if (result == 0) {
+    KeyRecord current{}, named{};
+    auto& server = keyserver::KeyServerClient::process();
+    if (server.GetCurrentKey(current) != 1)
+      current = KeyRecord{};
+    if (server.FindKey(info.keyName, named) != 1)
+      named = KeyRecord{};
+    char target[kMaxPath] = {};
+    std::memcpy(target, output.c_str(), output.size());
+    result = DecryptFile(file.c_str(), target, &current, &named, &link, &deleteOriginal);
+    platform::secureWipe(&current, sizeof current);
+    platform::secureWipe(&named, sizeof named);
   }
-  return engine::decryptionMessage(static_cast<std::uint32_t>(result));
+  if (result == 0 || result == 817)
+    link.send(UM_QUERY_ABORT, 0, 0);
+  else
+    errors.add(file, static_cast<std::uint32_t>(result), Operation::Decryption);
+  link.send(UM_RUN_RESULT, reinterpret_cast<std::uintptr_t>(&errors), 0);
 }
 
 } // namespace
@@ -71,7 +90,7 @@ std::string failureText(const ConsoleLink& link, std::int32_t result) {
 int runDecrypt(std::span<char* const> args) {
   const Arguments a(args, {"--key-file", "--output"},
                     {"--remove-original", "--overwrite", "--skip-existing", "--remember",
-                     "--keep-damaged"});
+                     "--keep-damaged", "-r", "--recursive"});
   if (a.has("--help")) {
     printDecryptHelp();
     return kExitOk;
@@ -80,7 +99,7 @@ int runDecrypt(std::span<char* const> args) {
   if (problem.empty() && a.positional().empty())
     problem = "no FILE given";
   if (problem.empty() && a.given("--output") &&
-      (a.positional().size() != 1 || a.value("--output").size() >= engine::kMaxPath))
+      (a.positional().size() != 1 || a.value("--output").size() >= kMaxPath))
     problem = "--output takes exactly one FILE and a path below 260 bytes";
   if (problem.empty() && a.has("--overwrite") && a.has("--skip-existing"))
     problem = "--overwrite and --skip-existing exclude each other";
@@ -90,9 +109,9 @@ int runDecrypt(std::span<char* const> args) {
     return kExitUsage;
   }
 
-  KeyRecord lastKey{};
-  if ((a.given("--key-file") || std::getenv(kKeyEnvironment)) &&
-      !obtainKey({a.value("--key-file"), false}, lastKey))
+  KeyRecord givenKey{};
+  const bool keyGiven = a.given("--key-file") || std::getenv(kKeyEnvironment);
+  if (keyGiven && !obtainKey({a.value("--key-file"), false}, givenKey))
     return kExitUsage;
   const bool serverConnected = connectKeyServer(a.has("--remember"));
   if (a.has("--remember") && !serverConnected)
@@ -100,47 +119,38 @@ int runDecrypt(std::span<char* const> args) {
                "remembered\n",
                stderr);
 
-  const ExistingTarget existing = a.has("--overwrite")       ? ExistingTarget::Overwrite
-                                  : a.has("--skip-existing") ? ExistingTarget::Skip
-                                                             : ExistingTarget::Ask;
-  ConsoleLink link(existing,
-                   {a.has("--remember") && serverConnected, a.has("--keep-damaged")});
-  const std::string output = a.value("--output");
-  int status = kExitOk;
-  for (const std::string& file : a.positional()) {
-    engine::HeaderInfo info{};
-    std::int32_t result = platform::isDirectory(file.c_str())
-                              ? 1 // folders are walked by the batch runs, not here
-                              : engine::testEncryptedFile(file.c_str(), &info);
-    if (result != 0) {
-      status = kExitFailed;
-      printReportLine(
-          stderr, engine::decryptionMessage(static_cast<std::uint32_t>(result)), file);
-      continue;
-    }
-    KeyRecord current = lastKey;
-    KeyRecord named{};
-    if (serverConnected &&
-        keyserver::KeyServerClient::process().FindKey(info.keyName, named) != 1)
-      named = KeyRecord{};
-    link.beginFile(file, current.length > 0 || named.length > 0);
-    char target[engine::kMaxPath] = {};
-    std::memcpy(target, output.c_str(), output.size());
-    std::int32_t deleteOriginal = a.has("--remove-original");
-    result = engine::DecryptFile(file.c_str(), target, &current, &named, &link,
-                                 &deleteOriginal);
-    link.endFile();
-    platform::secureWipe(&named, sizeof named);
-    if (result == 0) {
-      lastKey = current;
-      std::printf("decrypted  >>\"%s\"\n", target);
-      continue;
-    }
-    status = kExitFailed;
-    printReportLine(stderr, failureText(link, result), file);
+  RunChoices choices;
+  choices.existing = a.has("--overwrite")       ? ExistingTarget::Overwrite
+                     : a.has("--skip-existing") ? ExistingTarget::Skip
+                                                : ExistingTarget::Ask;
+  choices.remember = a.has("--remember") && serverConnected;
+  choices.keepDamaged = a.has("--keep-damaged");
+  choices.givenKey = keyGiven ? &givenKey : nullptr;
+  ConsoleLink link(true, choices);
+  ConsoleLink::catchInterrupt();
+
+  if (a.given("--output")) {
+    decryptToOutput(a.positional().front(), a.value("--output"), link,
+                    a.has("--remove-original"));
+  } else {
+    std::string items;
+    for (const std::string& item : a.positional())
+      items += item + '\0';
+    items += '\0';
+    char lastTarget[kMaxPath] = {};
+    DecryptJob job;
+    job.items = items.c_str();
+    job.count = static_cast<int>(a.positional().size());
+    job.progress = &link;
+    job.deleteOriginal = a.has("--remove-original");
+    job.subfolders = a.has("-r") || a.has("--recursive");
+    job.lastTarget = lastTarget;
+    decryptWorker(job);
   }
-  platform::secureWipe(&lastKey, sizeof lastKey);
-  return status;
+  platform::secureWipe(&givenKey, sizeof givenKey);
+  if (ConsoleLink::interrupted())
+    return kExitInterrupted;
+  return link.failures() == 0 ? kExitOk : kExitFailed;
 }
 
 } // namespace ravelock::cli

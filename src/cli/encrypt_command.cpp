@@ -1,13 +1,10 @@
-// ravelock encrypt [options] FILE...: each file to an encrypted file.
+// ravelock encrypt [options] FILE|FOLDER...: a batch run under one key.
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/console_link.h"
 #include "cli/key_input.h"
-#include "cli/report.h"
-#include "engine/files/encrypt_file.h"
-#include "engine/results.h"
-#include "platform/filesystem.h"
+#include "engine/batch/jobs.h"
 #include "platform/secure_wipe.h"
 #include "platform/text.h"
 
@@ -18,8 +15,9 @@ namespace ravelock::cli {
 
 void printEncryptHelp() {
   std::fputs(
-      "Usage: ravelock encrypt [options] FILE...\n\n"
-      "Encrypts each FILE to FILE.rlk under one key.\n\n"
+      "Usage: ravelock encrypt [options] FILE|FOLDER...\n\n"
+      "Encrypts each FILE to FILE.rlk under one key, and every file of each\n"
+      "FOLDER (with -r, of its subfolders too).\n\n"
       "The key comes from --key-file, else from the environment variable\n"
       "RAVELOCK_KEY, else it is asked twice on the terminal. It has 1 to 56\n"
       "characters and is never taken from the command line.\n\n"
@@ -29,19 +27,23 @@ void printEncryptHelp() {
       "                      (default: \"My key\" and the date and time)\n"
       "  --output PATH       write to PATH (\".rlk\" is appended unless present);\n"
       "                      one FILE only\n"
+      "  -r, --recursive     encrypt the subfolders of each FOLDER too\n"
       "  --remove-original   do not keep the original (it is replaced in place)\n"
       "  --overwrite         overwrite an existing encrypted file\n"
       "  --skip-existing     skip a file whose encrypted file exists\n"
       "Without --overwrite or --skip-existing the terminal asks; without a\n"
       "terminal such a file is skipped and reported.\n\n"
+      "Failures are listed at the end, one line each. Ctrl-C stops the file\n"
+      "being worked on (nothing is left half-written) and ends the run.\n\n"
       "Exit status: 0 when every file was encrypted, 1 when one failed or was\n"
-      "skipped, 2 for bad usage.\n",
+      "skipped, 2 for bad usage, 130 when stopped with Ctrl-C.\n",
       stdout);
 }
 
 int runEncrypt(std::span<char* const> args) {
-  const Arguments a(args, {"--key-file", "--name", "--output"},
-                    {"--remove-original", "--overwrite", "--skip-existing"});
+  const Arguments a(
+      args, {"--key-file", "--name", "--output"},
+      {"--remove-original", "--overwrite", "--skip-existing", "-r", "--recursive"});
   if (a.has("--help")) {
     printEncryptHelp();
     return kExitOk;
@@ -53,7 +55,6 @@ int runEncrypt(std::span<char* const> args) {
     problem = "--output takes exactly one FILE";
   if (problem.empty() && a.has("--overwrite") && a.has("--skip-existing"))
     problem = "--overwrite and --skip-existing exclude each other";
-  std::string name = a.value("--name");
   if (!problem.empty()) {
     std::fprintf(stderr, "ravelock encrypt: %s (try 'ravelock encrypt --help')\n",
                  problem.c_str());
@@ -63,40 +64,36 @@ int runEncrypt(std::span<char* const> args) {
   KeyRecord key{};
   if (!obtainKey({a.value("--key-file"), true}, key))
     return kExitUsage;
+  const std::string name = a.value("--name");
   const std::size_t kept = platform::cutOnCharBoundary(name.c_str(), kMaxKeyNameLength);
   if (kept < name.size())
     std::fprintf(stderr, "ravelock encrypt: the key name is cut to its first %zu bytes\n",
                  kept);
   std::memcpy(key.name, name.data(), kept);
 
-  const ExistingTarget existing = a.has("--overwrite")       ? ExistingTarget::Overwrite
-                                  : a.has("--skip-existing") ? ExistingTarget::Skip
-                                                             : ExistingTarget::Ask;
-  ConsoleLink link(existing);
-  const std::string output = a.value("--output");
-  int status = kExitOk;
-  for (const std::string& file : a.positional()) {
-    link.beginFile(file);
-    std::int32_t result;
-    if (platform::isDirectory(file.c_str()))
-      result = 3; // folders are walked by the batch runs, not here
-    else
-      result = engine::EncryptFile(file.c_str(), output.c_str(), &key, &link,
-                                   a.has("--remove-original"));
-    link.endFile();
-    if (result == 0) {
-      std::printf("encrypted  >>\"%s\"\n", file.c_str());
-      continue;
-    }
-    status = kExitFailed;
-    if (link.note() == FileNote::TargetExists)
-      printReportLine(stderr, "Skipped: the encrypted file exists", file);
-    else
-      printReportLine(
-          stderr, engine::encryptionMessage(static_cast<std::uint32_t>(result)), file);
-  }
+  RunChoices choices;
+  choices.existing = a.has("--overwrite")       ? ExistingTarget::Overwrite
+                     : a.has("--skip-existing") ? ExistingTarget::Skip
+                                                : ExistingTarget::Ask;
+  ConsoleLink link(false, choices);
+  ConsoleLink::catchInterrupt();
+  std::string items;
+  for (const std::string& item : a.positional())
+    items += item + '\0';
+  items += '\0';
+  engine::EncryptJob job;
+  job.items = items.c_str();
+  job.count = static_cast<int>(a.positional().size());
+  job.key = &key;
+  job.progress = &link;
+  job.targetName = a.value("--output");
+  job.deleteOriginal = a.has("--remove-original");
+  job.subfolders = a.has("-r") || a.has("--recursive");
+  engine::encryptWorker(job);
   platform::secureWipe(&key, sizeof key);
-  return status;
+  if (ConsoleLink::interrupted())
+    return kExitInterrupted;
+  return link.failures() == 0 ? kExitOk : kExitFailed;
 }
 
 } // namespace ravelock::cli

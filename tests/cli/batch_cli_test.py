@@ -1,0 +1,70 @@
+#!/usr/bin/env python3
+"""ravelock encrypt and decrypt over folders: subfolders with -r, the report
+of failures in the error report's line format, and Ctrl-C (natively) ending
+the run with status 130 and nothing half-written.
+Usage: batch_cli_test.py RAVELOCK [EMULATOR...]"""
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def run(command, *args, key="pw"):
+    env = dict(os.environ, RAVELOCK_KEY=key)
+    return subprocess.run(command + list(args), stdin=subprocess.DEVNULL,
+                          capture_output=True, env=env)
+
+
+def tree(root):
+    return sorted(os.path.relpath(os.path.join(d, f), root)
+                  for d, _, files in os.walk(root) for f in files)
+
+
+def main(command):
+    failures = []
+    with tempfile.TemporaryDirectory() as work:
+        top = os.path.join(work, "top")
+        os.makedirs(os.path.join(top, "sub"))
+        for name, text in [("a.txt", b"a"), ("sub/b.txt", b"b")]:
+            with open(os.path.join(top, name), "wb") as f:
+                f.write(text)
+        missing = os.path.join(work, "missing")
+        r = run(command, "encrypt", "-r", "--remove-original", top, missing)
+        if r.returncode != 1 or tree(top) != ["a.txt.rlk", "sub/b.txt.rlk"]:
+            failures.append(f"encrypt -r: exit {r.returncode} {tree(top)} {r.stderr!r}")
+        line = f'Unable to open source file.  >>"{missing}"'.encode()
+        if line not in r.stderr:
+            failures.append(f"report line missing: {r.stderr!r}")
+        r = run(command, "decrypt", "--remove-original", top)
+        if r.returncode != 0 or tree(top) != ["a.txt", "sub/b.txt.rlk"]:
+            failures.append(f"decrypt without -r: exit {r.returncode} {tree(top)}")
+
+        if not command[0].endswith("wine"):
+            big = os.path.join(work, "big.bin")
+            with open(big, "wb") as f:
+                f.write(os.urandom(1 << 20) * 96)
+            before = os.path.getsize(big)
+            env = dict(os.environ, RAVELOCK_KEY="pw")
+            p = subprocess.Popen(command + ["encrypt", "--remove-original", big],
+                                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                 stderr=subprocess.PIPE, env=env)
+            time.sleep(0.3)
+            p.send_signal(signal.SIGINT)
+            p.communicate(timeout=60)
+            left = sorted(f for f in os.listdir(work) if f.startswith("big"))
+            if p.returncode == 130:
+                if left != ["big.bin"] or os.path.getsize(big) != before:
+                    failures.append(f"Ctrl-C left {left}")
+            elif p.returncode != 0:
+                failures.append(f"Ctrl-C: exit {p.returncode}")
+
+    for f in failures:
+        print("FAIL", f)
+    print(f"{len(failures)} failures")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
