@@ -31,8 +31,38 @@ std::int64_t asFishStart(std::int64_t stored) {
 
 constexpr OptionDefinition boolean(OptionId id, std::string_view key, bool hasDefault,
                                    std::string_view summary) {
-  return {id, key, OptionType::Boolean, XML_UNSIGNED, XML_UNSIGNED, hasDefault, 1,
-          0,  1,   asBoolean,           summary};
+  return {.id = id,
+          .key = key,
+          .type = OptionType::Boolean,
+          .writtenAs = XML_UNSIGNED,
+          .readAs = XML_UNSIGNED,
+          .hasDefault = hasDefault,
+          .defaultNumber = 1,
+          .lowest = 0,
+          .highest = 1,
+          .asUsed = asBoolean,
+          .summary = summary};
+}
+
+struct Range {
+  std::int64_t lowest, highest;
+};
+
+constexpr OptionDefinition number(OptionId id, std::string_view key, int writtenAs,
+                                  int readAs, std::int64_t defaultNumber, Range accepted,
+                                  std::int64_t (*asUsed)(std::int64_t),
+                                  std::string_view summary) {
+  return {.id = id,
+          .key = key,
+          .type = OptionType::Number,
+          .writtenAs = writtenAs,
+          .readAs = readAs,
+          .hasDefault = true,
+          .defaultNumber = defaultNumber,
+          .lowest = accepted.lowest,
+          .highest = accepted.highest,
+          .asUsed = asUsed,
+          .summary = summary};
 }
 
 constexpr OptionDefinition kOptions[] = {
@@ -54,27 +84,32 @@ constexpr OptionDefinition kOptions[] = {
             "display the success message after decryption"),
     boolean(OptionId::ServerIconShow, "ServerIconShow", true,
             "the key server shows its icon in the task bar"),
-    {OptionId::AppPage, "APPpage", OptionType::Number, XML_UNSIGNED, XML_UNSIGNED, true,
-     3, 0, 3, asPage, "page of the main window opened at start (0 to 3)"},
-    boolean(
-        OptionId::StartUp, "StartUp", false,
-        "1 after the key manager's logon shortcut was created, 0 after it was removed"),
-    {OptionId::VelldatabaseDefaultPath, "VelldatabaseDefaultPath", OptionType::Text,
-     XML_STRING, XML_STRING, true, 0, 0, kTextCapacity - 1, nullptr,
-     "key database file loaded at logon"},
+    number(OptionId::AppPage, "APPpage", XML_UNSIGNED, XML_UNSIGNED, 3, {0, 3}, asPage,
+           "page of the main window opened at start"),
+    boolean(OptionId::StartUp, "StartUp", false,
+            "1 after the key manager's logon shortcut was made, 0 after it was removed"),
+    {.id = OptionId::VelldatabaseDefaultPath,
+     .key = "VelldatabaseDefaultPath",
+     .type = OptionType::Text,
+     .writtenAs = XML_STRING,
+     .readAs = XML_STRING,
+     .hasDefault = true,
+     .defaultNumber = 0,
+     .lowest = 0,
+     .highest = kTextCapacity - 1,
+     .asUsed = nullptr,
+     .summary = "key database file loaded at logon"},
     boolean(OptionId::FishTopmost, "fish_topmost", true,
             "the drop target stays above all windows"),
-    {OptionId::FishSize, "fish_size", OptionType::Number, XML_UNSIGNED, XML_SIGNED, true,
-     0, 0, 2, asFishSize, "drop-target picture size: 0 small, 1 medium, 2 large"},
-    {OptionId::FishStart, "fish_start", OptionType::Number, XML_UNSIGNED, XML_SIGNED,
-     true, 2, 0, 2, asFishStart,
-     "when the drop target starts: 0 never, 1 upon logon, 2 when the application is "
-     "first "
-     "used"},
-    {OptionId::FishX, "fish_x", OptionType::Number, XML_SIGNED, XML_SIGNED, true, 2,
-     kInt32Min, kInt32Max, nullptr, "drop-target window's left edge, screen pixels"},
-    {OptionId::FishY, "fish_y", OptionType::Number, XML_SIGNED, XML_SIGNED, true, 2,
-     kInt32Min, kInt32Max, nullptr, "drop-target window's top edge, screen pixels"},
+    number(OptionId::FishSize, "fish_size", XML_UNSIGNED, XML_SIGNED, 0, {0, 2},
+           asFishSize, "drop-target picture size: 0 small, 1 medium, 2 large"),
+    number(OptionId::FishStart, "fish_start", XML_UNSIGNED, XML_SIGNED, 2, {0, 2},
+           asFishStart,
+           "when the drop target starts: 0 never, 1 at logon, 2 at first use"),
+    number(OptionId::FishX, "fish_x", XML_SIGNED, XML_SIGNED, 2, {kInt32Min, kInt32Max},
+           nullptr, "drop-target window's left edge, screen pixels"),
+    number(OptionId::FishY, "fish_y", XML_SIGNED, XML_SIGNED, 2, {kInt32Min, kInt32Max},
+           nullptr, "drop-target window's top edge, screen pixels"),
 };
 
 // The table is indexed by OptionId.
