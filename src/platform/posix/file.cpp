@@ -95,7 +95,8 @@ bool File::read(std::span<std::byte> buffer, std::size_t& got) {
   got = 0;
   std::size_t want = buffer.size();
   switch (injectedFault(Op::Read)) {
-  case Fault::Fail: return false;
+  case Fault::Fail:
+  case Fault::NoSpace: return false;
   case Fault::Short: want /= 2; break;
   case Fault::None: break;
   }

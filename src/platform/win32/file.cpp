@@ -98,7 +98,8 @@ bool File::read(std::span<std::byte> buffer, std::size_t& got) {
   got = 0;
   std::size_t want = buffer.size();
   switch (injectedFault(Op::Read)) {
-  case Fault::Fail: SetLastError(ERROR_READ_FAULT); return false;
+  case Fault::Fail:
+  case Fault::NoSpace: SetLastError(ERROR_READ_FAULT); return false;
   case Fault::Short: want /= 2; break;
   case Fault::None: break;
   }
