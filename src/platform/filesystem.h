@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace ravelock::platform {
 
@@ -29,6 +30,9 @@ bool isDirectory(const char* path);
 bool moveFile(const char* from, const char* to, bool replace);
 
 bool deleteFile(const char* path);
+
+// Makes one folder (its parent must exist).
+bool createFolder(const std::string& path);
 
 // Copies a file's content (and, on Windows, its attributes and times) over
 // `to`, replacing an existing file.

@@ -75,6 +75,8 @@ bool deleteFile(const char* path) {
   return ::unlink(path) == 0;
 }
 
+bool createFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
 bool copyFile(const char* from, const char* to) {
   if (injectedFault(Op::Copy) != Fault::None)
     return false;

@@ -69,6 +69,10 @@ bool deleteFile(const char* path) {
   return DeleteFileA(path) != 0;
 }
 
+bool createFolder(const std::string& path) {
+  return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
 bool copyFile(const char* from, const char* to) {
   if (injectedFault(Op::Copy) != Fault::None) {
     SetLastError(ERROR_ACCESS_DENIED);
