@@ -8,6 +8,8 @@
 
 #if defined(_WIN32)
 #define VELLDLL_API /* exported through velldll.def */
+/* Exports of the Windows library only: they show dialogs. */
+#define VELLDLL_WIN32_API VELLDLL_API
 #else
 #define VELLDLL_API __attribute__((visibility("default")))
 #endif
@@ -53,15 +55,14 @@ typedef struct RlkDllVersionInfo {
  * 0, or 817 when the progress link's stop state ended it. */
 VELLDLL_API int32_t CryptFreeBuffer(unsigned char* buffer, uint32_t* length,
                                     const char* key, int32_t keyLength,
-                                    struct ProgressLink* progress,
-                                    uint32_t* keyCheckCrc, uint32_t* contentCrc);
+                                    struct ProgressLink* progress, uint32_t* keyCheckCrc,
+                                    uint32_t* contentCrc);
 
 /* Deciphers a payload in place and checks it against the header's CRCs.
  * 0 ok; 816 wrong key (or bad CRC below 128 bytes); 817 stopped;
  * 819 length not a multiple of 8; 820 content CRC mismatch. */
-VELLDLL_API int32_t DecryptBuffer(unsigned char* buffer, uint32_t length,
-                                  const char* key, int32_t keyLength,
-                                  struct ProgressLink* progress,
+VELLDLL_API int32_t DecryptBuffer(unsigned char* buffer, uint32_t length, const char* key,
+                                  int32_t keyLength, struct ProgressLink* progress,
                                   uint32_t keyCheckCrc, uint32_t contentCrc);
 
 /* 0 when path is an encrypted file; else 1..7, the first failing check.
@@ -70,13 +71,24 @@ VELLDLL_API int32_t IsValidRLKfile(const char* path, RlkHeaderInfo* info);
 
 /* 0 when payload is a key database enciphered under key; 1 the key does not
  * fit, 2 no database identifier, 3 the record count does not match. */
-VELLDLL_API int32_t IsValidDatabazeRLKfile(const unsigned char* payload,
-                                           uint32_t length,
+VELLDLL_API int32_t IsValidDatabazeRLKfile(const unsigned char* payload, uint32_t length,
                                            const RlkKeyRecord* key,
                                            const RlkHeaderInfo* info);
 
 /* Version 1.1, build 4, platform 1 when info->cbSize is 20. Always 0. */
 VELLDLL_API int32_t DllGetVersion(RlkDllVersionInfo* info);
+
+#if defined(_WIN32)
+/* Decrypts the `count` items of `items` (ANSI paths, each ended by a NUL,
+ * the list ended by one more NUL; folders are walked) behind the
+ * decryption progress dialog, asking about conflicts on the way and showing
+ * the result at the end. Returns when the run's last dialog has closed.
+ * -1: items is null or count < 1, nothing shown. 0: lastTarget is not null
+ * and the last file processed was decrypted: its target path is in
+ * lastTarget (260 bytes). 1 otherwise. */
+VELLDLL_WIN32_API int32_t DeCryptFiles(const char* items, int32_t count,
+                                       char* lastTarget);
+#endif
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,87 @@
+// DeCryptFiles: the decryption of a list of files and folders behind the
+// decryption progress dialog. Windows only: the native library has no
+// dialogs and does not export it.
+
+#include "engine/batch/jobs.h"
+#include "engine/dialogs/progress_dialog.h"
+#include "engine/files/target_naming.h"
+#include "keyserver/client.h"
+#include "options/options.h"
+#include "ravelock/velldll.h"
+#include "ui/resources.h"
+
+#include <objbase.h>
+
+#include <cstring>
+
+using namespace ravelock;
+using namespace ravelock::engine;
+
+namespace {
+
+// COM for the calling thread while the run's dialogs are open (the Save As
+// dialog needs it); balanced only when this call initialised it.
+class ComScope {
+public:
+  ComScope()
+      : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComScope() {
+    if (initialised_)
+      CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+private:
+  bool initialised_;
+};
+
+void writeBack(bool read, bool final,
+               bool (*setter)(bool, bool, const options::OptionsLocation&)) {
+  if (read != final)
+    setter(false, final, options::currentOptionsLocation());
+}
+
+} // namespace
+
+extern "C" VELLDLL_API int32_t DeCryptFiles(const char* items, int32_t count,
+                                            char* lastTarget) {
+  if (!items || count < 1)
+    return -1;
+  const ComScope com;
+  const ui::Resources resources =
+      ui::Resources::ofAddress(reinterpret_cast<const void*>(&DeCryptFiles));
+  // Keys come from the key server; a library loaded without it connects here.
+  keyserver::KeyServerClient& keys = keyserver::KeyServerClient::process();
+  if (!keys.isConnected())
+    keys.ConnectKeyServer(reinterpret_cast<const void*>(&DeCryptFiles), false, nullptr);
+
+  DecryptionChoices read;
+  read.hasFolder = containsFolder(items, count) != 0;
+  read.remember = options::getRememberKeys(false);
+  read.keep = options::getKeepFile(false);
+  read.subfolders = options::getBrowseSubfolders(false);
+
+  char result[kMaxPath] = {};
+  DecryptJob job;
+  job.items = items;
+  job.count = count;
+  job.deleteOriginal = read.keep ? 0 : 1;
+  job.subfolders = read.subfolders ? 1 : 0;
+  job.lastTarget = result;
+
+  DecryptProgressDialog dialog(resources, job, read);
+  dialog.run(GetActiveWindow());
+
+  int32_t answer = 1;
+  result[kMaxPath - 1] = '\0';
+  if (lastTarget && result[0] != '\0') {
+    std::memcpy(lastTarget, result, std::strlen(result) + 1);
+    answer = 0;
+  }
+  const DecryptionChoices& final = dialog.choices();
+  writeBack(read.remember, final.remember, options::setRememberKeys);
+  writeBack(read.keep, final.keep, options::setKeepFile);
+  writeBack(read.subfolders, final.subfolders, options::setBrowseSubfolders);
+  return answer;
+}
