@@ -1,0 +1,77 @@
+#pragma once
+// The GUI test driver: starts a scenario program, finds its windows by
+// title, reads and sets control texts by id, clicks buttons, answers
+// message boxes and the Save As dialog, and saves screenshots. Everything
+// goes through window messages, so the scenario runs in a process of its
+// own as it would for a user.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace ravelock::gui {
+
+// How long a scenario may take to show the next window.
+inline constexpr DWORD kWindowTimeoutMs = 20000;
+
+class Process {
+public:
+  // Starts `commandLine` in `folder`.
+  Process(const std::wstring& commandLine, const std::wstring& folder);
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  // Ends a process that is still running.
+  ~Process();
+
+  bool started() const { return process_ != nullptr; }
+  DWORD id() const { return id_; }
+  // Whether it ended within `ms`.
+  bool waitForExit(DWORD ms);
+  DWORD exitCode() const;
+  bool running() const;
+
+private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// The visible top-level window of process `pid` titled `title`, waited
+// for; null when none came. An empty class matches any class.
+HWND waitForWindow(DWORD pid, const std::wstring& title, DWORD ms = kWindowTimeoutMs,
+                   const std::wstring& className = L"");
+// The same without waiting.
+HWND findWindow(DWORD pid, const std::wstring& title,
+                const std::wstring& className = L"");
+// Whether `window` went away within `ms`.
+bool waitUntilGone(HWND window, DWORD ms = kWindowTimeoutMs);
+
+std::wstring windowText(HWND window);
+std::wstring itemText(HWND dialog, int id);
+void setItemText(HWND dialog, int id, const std::wstring& text);
+bool itemVisible(HWND dialog, int id);
+bool itemChecked(HWND dialog, int id);
+void setItemChecked(HWND dialog, int id, bool on);
+// Presses a button as a click would (the command is posted, so a click that
+// opens another modal window does not block the driver).
+void click(HWND dialog, int id);
+// Presses a key in the focused control of `dialog`'s thread.
+void pressKey(HWND window, WPARAM key);
+
+// Waits for a message box captioned `caption` in process `pid`, presses
+// `button` (IDYES, IDNO, IDOK, ...) and answers its text; empty when none
+// came.
+std::wstring answerMessageBox(DWORD pid, int button,
+                              const std::wstring& caption = L"Ravelock",
+                              DWORD ms = kWindowTimeoutMs);
+// Waits for the Save As dialog of process `pid`, types `path` as the file
+// name and presses Save. False when no such dialog came.
+bool answerSaveAs(DWORD pid, const std::wstring& path, DWORD ms = kWindowTimeoutMs);
+
+// Moves a window so that its top-left corner is at (x, y).
+void moveWindow(HWND window, int x, int y);
+// Saves what the screen shows of `window` (frame and title bar included)
+// as a PNG file. False when it could not be written.
+bool saveScreenshot(HWND window, const std::wstring& path);
+
+} // namespace ravelock::gui
