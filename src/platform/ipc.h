@@ -134,4 +134,9 @@ private:
   std::unique_ptr<Impl> impl_;
 };
 
+// Natively named objects stay until removed, as files do; tests remove the
+// ones they made. On Windows an object goes with its last handle, so this
+// does nothing there.
+void removeNamedObject(const char* name);
+
 } // namespace ravelock::platform

@@ -20,6 +20,12 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
+// Natively named objects outlive the test: each test removes its own.
+struct Removed {
+  std::string name;
+  ~Removed() { removeNamedObject(name.c_str()); }
+};
+
 // Names of this build's test program, so the test programs of two builds
 // running side by side never meet, and one build reuses its names.
 std::string uniqueName(const char* what) {
@@ -30,6 +36,7 @@ std::string uniqueName(const char* what) {
 
 TEST(NamedEvent, AutoResetSignalsDoNotAddUp) {
   const std::string name = uniqueName("event");
+  const Removed removed{name};
   NamedEvent a = NamedEvent::open(name.c_str());
   NamedEvent b = NamedEvent::open(name.c_str());
   ASSERT_TRUE(a.isValid() && b.isValid());
@@ -56,6 +63,7 @@ TEST(NamedEvent, AutoResetSignalsDoNotAddUp) {
 
 TEST(NamedMutex, ExcludesOtherThreadsThroughOneObjectOrTwo) {
   const std::string name = uniqueName("mutex");
+  const Removed removed{name};
   NamedMutex shared = NamedMutex::open(name.c_str());
   NamedMutex other = NamedMutex::open(name.c_str());
   ASSERT_TRUE(shared.isValid() && other.isValid());
@@ -77,6 +85,7 @@ TEST(NamedMutex, ExcludesOtherThreadsThroughOneObjectOrTwo) {
 
 TEST(SharedSection, OpenersShareTheBytes) {
   const std::string name = uniqueName("section");
+  const Removed removed{name};
   SharedSection a = SharedSection::open(name.c_str(), 16384);
   SharedSection b = SharedSection::open(name.c_str(), 16384);
   ASSERT_TRUE(a.isValid() && b.isValid());
@@ -91,6 +100,7 @@ TEST(SharedSection, OpenersShareTheBytes) {
 
 TEST(RunningMark, TellsWhetherItsOwnerRuns) {
   const std::string name = uniqueName("mark");
+  const Removed removed{name};
   EXPECT_EQ(RunningMark::probe(name.c_str()), MarkState::Free);
   RunningMark mark = RunningMark::take(name.c_str(), 100);
   ASSERT_TRUE(mark.isValid());

@@ -342,4 +342,11 @@ void RunningMark::release() {
   impl_.reset();
 }
 
+void removeNamedObject(const char* name) {
+  // One name may stand for a semaphore or a shared file.
+  const std::string scoped = objectName(name);
+  ::shm_unlink(scoped.c_str());
+  ::sem_unlink(scoped.c_str());
+}
+
 } // namespace ravelock::platform

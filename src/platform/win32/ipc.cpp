@@ -209,4 +209,6 @@ void RunningMark::release() {
   impl_.reset();
 }
 
+void removeNamedObject(const char*) {}
+
 } // namespace ravelock::platform
