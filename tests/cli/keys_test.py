@@ -8,6 +8,18 @@ import sys
 import tempfile
 
 
+def remove_native_objects():
+    """Natively the key server's named objects stay in /dev/shm until removed;
+    remove the ones of this test's scope (the key server has ended)."""
+    scope = os.environ.get("RAVELOCK_IPC_SCOPE")
+    if not scope or not os.path.isdir("/dev/shm") or not hasattr(os, "geteuid"):
+        return
+    suffix = f"_vell.{os.geteuid()}.{scope}"
+    for entry in os.listdir("/dev/shm"):
+        if entry.endswith(suffix):
+            os.remove(os.path.join("/dev/shm", entry))
+
+
 def main(command):
     failures = []
     base_env = {k: v for k, v in os.environ.items() if k != "RAVELOCK_KEY"}
@@ -69,6 +81,7 @@ def main(command):
         run(["stop"], out="stopped the key server; its keys are forgotten\n")
         run(["list"], out="", err="not running")
 
+    remove_native_objects()
     for failure in failures:
         print("FAIL", failure)
     print(f"{len(failures)} failures")
