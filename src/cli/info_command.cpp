@@ -1,6 +1,7 @@
 // ravelock info FILE...: the file test and the header of each file.
 
 #include "cli/commands.h"
+#include "cli/report.h"
 #include "engine/files/file_test.h"
 #include "engine/results.h"
 
@@ -12,28 +13,12 @@ namespace ravelock::cli {
 
 namespace {
 
-// Key names are outside input: show control bytes escaped.
-std::string printableName(const char* name) {
-  std::string out;
-  for (const char* p = name; *p; ++p) {
-    const auto c = static_cast<unsigned char>(*p);
-    if (c < 0x20 || c == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
 void printHeader(const engine::HeaderInfo& info) {
   std::printf("  original size: %u bytes\n"
               "  key name:      %s\n"
               "  key-check CRC: 0x%08X\n"
               "  content CRC:   0x%08X\n",
-              info.originalSize, printableName(info.keyName).c_str(), info.keyCheckCrc,
+              info.originalSize, printable(info.keyName).c_str(), info.keyCheckCrc,
               info.contentCrc);
 }
 

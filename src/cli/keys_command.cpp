@@ -4,6 +4,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/key_input.h"
+#include "cli/report.h"
 #include "engine/files/encrypt_file.h"
 #include "keyserver/client.h"
 #include "platform/module.h"
@@ -28,23 +29,6 @@ constexpr int kStartWaitMs = 10000;
 
 void complain(const char* text) {
   std::fprintf(stderr, "ravelock keys: %s\n", text);
-}
-
-// Names come from the server, which any process of the session may have
-// filled: show control bytes escaped.
-std::string printable(const std::string& name) {
-  std::string out;
-  for (const char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out;
 }
 
 std::string serverProgram() {
