@@ -1,5 +1,6 @@
 #include "cli/console_link.h"
 
+#include "cli/arguments.h"
 #include "cli/key_input.h"
 #include "cli/report.h"
 #include "engine/batch/error_list.h"
@@ -22,6 +23,25 @@ void onInterrupt() {
   interruptRequested.store(true);
 }
 } // namespace
+
+ExistingTarget existingTargetChoice(const Arguments& a) {
+  return a.has("--overwrite")       ? ExistingTarget::Overwrite
+         : a.has("--skip-existing") ? ExistingTarget::Skip
+                                    : ExistingTarget::Ask;
+}
+
+std::string existingTargetProblem(const Arguments& a) {
+  return a.has("--overwrite") && a.has("--skip-existing")
+             ? "--overwrite and --skip-existing exclude each other"
+             : "";
+}
+
+std::string itemList(const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& path : paths)
+    list += path + '\0';
+  return list + '\0';
+}
 
 bool ConsoleLink::interrupted() {
   return interruptRequested.load();

@@ -22,6 +22,15 @@ inline constexpr char kIncorrectKeyMessage[] =
 
 enum class ExistingTarget { Ask, Overwrite, Skip };
 
+class Arguments;
+
+// --overwrite / --skip-existing, or asking.
+ExistingTarget existingTargetChoice(const Arguments& a);
+// Why the two answers cannot both be given, or "".
+std::string existingTargetProblem(const Arguments& a);
+// A batch run's item list: each path with its NUL, then one more NUL.
+std::string itemList(const std::vector<std::string>& paths);
+
 struct RunChoices {
   ExistingTarget existing = ExistingTarget::Ask;
   bool remember = false;               // decryption: store the key that fitted

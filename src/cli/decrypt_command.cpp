@@ -101,8 +101,8 @@ int runDecrypt(std::span<char* const> args) {
   if (problem.empty() && a.given("--output") &&
       (a.positional().size() != 1 || a.value("--output").size() >= kMaxPath))
     problem = "--output takes exactly one FILE and a path below 260 bytes";
-  if (problem.empty() && a.has("--overwrite") && a.has("--skip-existing"))
-    problem = "--overwrite and --skip-existing exclude each other";
+  if (problem.empty())
+    problem = existingTargetProblem(a);
   if (!problem.empty()) {
     std::fprintf(stderr, "ravelock decrypt: %s (try 'ravelock decrypt --help')\n",
                  problem.c_str());
@@ -120,9 +120,7 @@ int runDecrypt(std::span<char* const> args) {
                stderr);
 
   RunChoices choices;
-  choices.existing = a.has("--overwrite")       ? ExistingTarget::Overwrite
-                     : a.has("--skip-existing") ? ExistingTarget::Skip
-                                                : ExistingTarget::Ask;
+  choices.existing = existingTargetChoice(a);
   choices.remember = a.has("--remember") && serverConnected;
   choices.keepDamaged = a.has("--keep-damaged");
   choices.givenKey = keyGiven ? &givenKey : nullptr;
@@ -133,10 +131,7 @@ int runDecrypt(std::span<char* const> args) {
     decryptToOutput(a.positional().front(), a.value("--output"), link,
                     a.has("--remove-original"));
   } else {
-    std::string items;
-    for (const std::string& item : a.positional())
-      items += item + '\0';
-    items += '\0';
+    const std::string items = itemList(a.positional());
     char lastTarget[kMaxPath] = {};
     DecryptJob job;
     job.items = items.c_str();

@@ -53,8 +53,8 @@ int runEncrypt(std::span<char* const> args) {
     problem = "no FILE given";
   if (problem.empty() && a.given("--output") && a.positional().size() != 1)
     problem = "--output takes exactly one FILE";
-  if (problem.empty() && a.has("--overwrite") && a.has("--skip-existing"))
-    problem = "--overwrite and --skip-existing exclude each other";
+  if (problem.empty())
+    problem = existingTargetProblem(a);
   if (!problem.empty()) {
     std::fprintf(stderr, "ravelock encrypt: %s (try 'ravelock encrypt --help')\n",
                  problem.c_str());
@@ -72,15 +72,10 @@ int runEncrypt(std::span<char* const> args) {
   std::memcpy(key.name, name.data(), kept);
 
   RunChoices choices;
-  choices.existing = a.has("--overwrite")       ? ExistingTarget::Overwrite
-                     : a.has("--skip-existing") ? ExistingTarget::Skip
-                                                : ExistingTarget::Ask;
+  choices.existing = existingTargetChoice(a);
   ConsoleLink link(false, choices);
   ConsoleLink::catchInterrupt();
-  std::string items;
-  for (const std::string& item : a.positional())
-    items += item + '\0';
-  items += '\0';
+  const std::string items = itemList(a.positional());
   engine::EncryptJob job;
   job.items = items.c_str();
   job.count = static_cast<int>(a.positional().size());

@@ -34,6 +34,28 @@ private:
   std::uint64_t last_ = 1;
 };
 
+// Moves `count` bytes in chunks of at most 131072, polling the stop state
+// before each and reporting progress after it. `step(done, want)` moves up
+// to `want` bytes at offset `done` and returns how many it moved, 0 when it
+// failed. 0, kResultStopped, or `failed`.
+template <typename Step>
+std::int32_t moveInChunks(ProgressLink* link, std::uint64_t count, std::int32_t failed,
+                          Step step) {
+  ChunkProgress progress(link, count);
+  for (std::uint64_t done = 0; done < count;) {
+    if (stopRequested(link))
+      return kResultStopped;
+    const auto want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, count - done));
+    const std::size_t moved = step(done, want);
+    if (moved == 0)
+      return failed;
+    done += moved;
+    progress.advanced(done);
+  }
+  return 0;
+}
+
 } // namespace
 
 std::int32_t FileTransform::openInPlace() {
@@ -107,21 +129,16 @@ bool FileTransform::createBuffer(std::uint64_t bytes) {
 std::int32_t FileTransform::load(unsigned char* into, std::uint64_t count,
                                  std::int32_t readFailed) {
   sendTo(link_, UM_SET_PROGRESS, 0);
-  ChunkProgress progress(link_, count);
-  for (std::uint64_t done = 0; done < count;) {
-    if (stopRequested(link_))
-      return kResultStopped;
-    const auto want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, count - done));
-    std::size_t got = 0;
-    if (!sourceFile.read(std::as_writable_bytes(std::span(into + done, want)), got) ||
-        got == 0)
-      return readFailed;
-    done += got;
-    progress.advanced(done);
-  }
-  sendTo(link_, UM_SET_PROGRESS, 0);
-  return 0;
+  const std::int32_t result =
+      moveInChunks(link_, count, readFailed, [&](std::uint64_t done, std::size_t want) {
+        std::size_t got = 0;
+        return sourceFile.read(std::as_writable_bytes(std::span(into + done, want)), got)
+                   ? got
+                   : 0;
+      });
+  if (result == 0)
+    sendTo(link_, UM_SET_PROGRESS, 0);
+  return result;
 }
 
 std::int32_t FileTransform::save(std::uint64_t count) {
@@ -129,19 +146,15 @@ std::int32_t FileTransform::save(std::uint64_t count) {
   if (!out.seek(0))
     return codes_.writeFailed;
   sendTo(link_, UM_SET_PROGRESS, 0);
-  ChunkProgress progress(link_, count);
-  for (std::uint64_t done = 0; done < count;) {
-    if (stopRequested(link_))
-      return kResultStopped;
-    const auto want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, count - done));
-    std::size_t written = 0;
-    if (!out.write(std::as_bytes(std::span(buffer.data() + done, want)), written) ||
-        written == 0)
-      return codes_.writeFailed;
-    done += written;
-    progress.advanced(done);
-  }
+  const std::int32_t result = moveInChunks(
+      link_, count, codes_.writeFailed, [&](std::uint64_t done, std::size_t want) {
+        std::size_t written = 0;
+        return out.write(std::as_bytes(std::span(buffer.data() + done, want)), written)
+                   ? written
+                   : 0;
+      });
+  if (result != 0)
+    return result;
   buffer.release();
   if (!out.seek(count) || !out.setEndOfFile())
     return codes_.writeFailed;
