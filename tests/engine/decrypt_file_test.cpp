@@ -15,6 +15,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <set>
 
 namespace ravelock::engine {
@@ -299,44 +300,26 @@ TEST(DecryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
   const std::string encrypted = readFile(original.file("f.txt.rlk"));
   for (const Scenario& s : kScenarios) {
     SCOPED_TRACE(s.what);
-    int counts[static_cast<int>(Op::Count)];
-    {
-      TempDir dir;
-      writeFile(dir.file("f.txt.rlk"), encrypted);
-      test::FaultPlan counter(s.failTemporaryAt);
-      ASSERT_EQ(decryptWith(dir.file("f.txt.rlk"), "k", s.deleteOriginal), 0);
-      for (int op = 0; op < static_cast<int>(Op::Count); ++op)
-        counts[op] = counter.calls(static_cast<Op>(op));
-    }
-    for (int op = 0; op < static_cast<int>(Op::Count); ++op) {
-      const Op which = static_cast<Op>(op);
-      for (int n = 1; n <= counts[op]; ++n) {
-        for (Fault fault : {Fault::Fail, Fault::Short, Fault::NoSpace}) {
-          if (!test::faultApplies(which, fault))
-            continue;
-          SCOPED_TRACE(testing::Message() << "op " << op << " call " << n << " fault "
-                                          << static_cast<int>(fault));
-          TempDir dir;
-          const std::string source = dir.file("f.txt.rlk");
-          writeFile(source, encrypted);
-          std::int32_t result;
-          {
-            test::FaultPlan hook(s.failTemporaryAt, which, n, fault);
-            result = decryptWith(source, "k", s.deleteOriginal);
-          }
+    std::unique_ptr<TempDir> dir;
+    test::forEveryFailurePoint(
+        s.failTemporaryAt,
+        [&] {
+          dir = std::make_unique<TempDir>();
+          writeFile(dir->file("f.txt.rlk"), encrypted);
+        },
+        [&] { return decryptWith(dir->file("f.txt.rlk"), "k", s.deleteOriginal); },
+        [&](Op which, int n, Fault, std::int32_t result) {
           if (result == 0) {
-            EXPECT_TRUE(readFile(dir.file("f.txt")) == plain);
-            continue;
+            EXPECT_TRUE(readFile(dir->file("f.txt")) == plain);
+            return;
           }
           if (s.failTemporaryAt && (which == Op::Write || which == Op::SetEnd ||
                                     which == Op::Move || (which == Op::Seek && n > 2)))
-            continue; // overwriting in place: no copy once writing began
-          EXPECT_TRUE(readFile(source) == encrypted)
+            return; // overwriting in place: no copy once writing began
+          EXPECT_TRUE(readFile(dir->file("f.txt.rlk")) == encrypted)
               << "source changed, result " << result;
-          EXPECT_EQ(filesIn(dir), std::set<std::string>{"f.txt.rlk"}) << result;
-        }
-      }
-    }
+          EXPECT_EQ(filesIn(*dir), std::set<std::string>{"f.txt.rlk"}) << result;
+        });
   }
 }
 

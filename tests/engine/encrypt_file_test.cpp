@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <set>
 
 namespace ravelock::engine {
@@ -298,50 +299,33 @@ TEST(EncryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
   const KeyRecord key = makeKey("k");
   for (const Scenario& s : kScenarios) {
     SCOPED_TRACE(s.what);
-    int counts[static_cast<int>(Op::Count)];
-    {
-      TempDir dir;
-      prepare(dir, s, plain);
-      test::FaultPlan counter(s.failTemporaryAt);
-      ASSERT_EQ(EncryptFile(dir.file("f.txt").c_str(), nullptr, &key, nullptr,
-                            s.deleteOriginal),
-                0);
-      for (int op = 0; op < static_cast<int>(Op::Count); ++op)
-        counts[op] = counter.calls(static_cast<Op>(op));
-    }
-    for (int op = 0; op < static_cast<int>(Op::Count); ++op) {
-      const Op which = static_cast<Op>(op);
-      for (int n = 1; n <= counts[op]; ++n) {
-        for (Fault fault : {Fault::Fail, Fault::Short, Fault::NoSpace}) {
-          if (!test::faultApplies(which, fault))
-            continue;
-          SCOPED_TRACE(testing::Message() << "op " << op << " call " << n << " fault "
-                                          << static_cast<int>(fault));
-          TempDir dir;
-          prepare(dir, s, plain);
-          std::int32_t result;
-          {
-            test::FaultPlan hook(s.failTemporaryAt, which, n, fault);
-            result = EncryptFile(dir.file("f.txt").c_str(), nullptr, &key, nullptr,
-                                 s.deleteOriginal);
-          }
+    std::unique_ptr<TempDir> dir;
+    test::forEveryFailurePoint(
+        s.failTemporaryAt,
+        [&] {
+          dir = std::make_unique<TempDir>();
+          prepare(*dir, s, plain);
+        },
+        [&] {
+          return EncryptFile(dir->file("f.txt").c_str(), nullptr, &key, nullptr,
+                             s.deleteOriginal);
+        },
+        [&](Op which, int n, Fault fault, std::int32_t result) {
           if (result == 0) {
             EXPECT_TRUE(mayStillSucceed(which, fault, s))
                 << "a failure reported as success";
-            EXPECT_EQ(decrypted(readFile(dir.file("f.txt.rlk")), "k"), plain);
+            EXPECT_EQ(decrypted(readFile(dir->file("f.txt.rlk")), "k"), plain);
             for (const char* f : {"f.txt", "f.txt.rlk"})
-              platform::setAttributes(dir.file(f).c_str(), platform::kAttrNormal);
-            continue;
+              platform::setAttributes(dir->file(f).c_str(), platform::kAttrNormal);
+            return;
           }
           // Overwriting in place has no copy to fall back on once writing
           // began: the file then holds the encrypted bytes under its old name.
           if (s.failTemporaryAt && (which == Op::Write || which == Op::SetEnd ||
                                     which == Op::Move || (which == Op::Seek && n > 1)))
-            continue;
-          expectUntouched(dir, s, plain, result);
-        }
-      }
-    }
+            return;
+          expectUntouched(*dir, s, plain, result);
+        });
   }
 }
 

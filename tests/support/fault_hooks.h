@@ -5,7 +5,10 @@
 #include "platform/fault_injection.h"
 
 #include <array>
+#include <cstdint>
+
 #include <atomic>
+#include <gtest/gtest.h>
 
 namespace ravelock::test {
 
@@ -85,6 +88,43 @@ inline bool faultApplies(platform::Op op, platform::Fault fault) {
   case Fault::Short: return op == Op::Read || op == Op::Write;
   case Fault::NoSpace: return op == Op::Write || op == Op::FreeSpace;
   default: return true;
+  }
+}
+
+// Drives every failure point of a routine: a clean run counts the platform
+// calls it makes, then each call is made to fail in each way that applies,
+// one at a time. For every run `prepare()` sets up fresh files (outside the
+// fault plan), `run()` calls the routine under the plan and returns its
+// result, and `check(op, n, fault, result)` looks at what it left behind.
+template <typename Prepare, typename Run, typename Check>
+void forEveryFailurePoint(int failOpenAt, Prepare prepare, Run run, Check check) {
+  using platform::Fault;
+  using platform::Op;
+  int counts[static_cast<int>(Op::Count)];
+  {
+    prepare();
+    FaultPlan counter(failOpenAt);
+    ASSERT_EQ(run(), 0) << "the clean run";
+    for (int op = 0; op < static_cast<int>(Op::Count); ++op)
+      counts[op] = counter.calls(static_cast<Op>(op));
+  }
+  for (int op = 0; op < static_cast<int>(Op::Count); ++op) {
+    const Op which = static_cast<Op>(op);
+    for (int n = 1; n <= counts[op]; ++n) {
+      for (Fault fault : {Fault::Fail, Fault::Short, Fault::NoSpace}) {
+        if (!faultApplies(which, fault))
+          continue;
+        SCOPED_TRACE(testing::Message() << "op " << op << " call " << n << " fault "
+                                        << static_cast<int>(fault));
+        prepare();
+        std::int32_t result;
+        {
+          FaultPlan plan(failOpenAt, which, n, fault);
+          result = run();
+        }
+        check(which, n, fault, result);
+      }
+    }
   }
 }
 
