@@ -10,6 +10,8 @@
 #include <commctrl.h>
 #include <process.h>
 
+#include <mutex>
+
 namespace ravelock::engine {
 
 namespace {
@@ -37,25 +39,10 @@ const RoleTexts& textsOf(Operation role) {
   return role == Operation::Encryption ? kEncryptionTexts : kDecryptionTexts;
 }
 
-// Holds a Win32 mutex for one scope.
-class MutexLock {
-public:
-  explicit MutexLock(HANDLE mutex) : mutex_(mutex) {
-    WaitForSingleObject(mutex_, INFINITE);
-  }
-  ~MutexLock() { ReleaseMutex(mutex_); }
-  MutexLock(const MutexLock&) = delete;
-  MutexLock& operator=(const MutexLock&) = delete;
-
-private:
-  HANDLE mutex_;
-};
-
 } // namespace
 
 ProgressDialog::ProgressDialog(const ui::Resources& resources, Operation role)
-    : Dialog(resources, IDD_PROGRESS), role_(role),
-      mutex_(CreateMutexW(nullptr, FALSE, nullptr)) {}
+    : Dialog(resources, IDD_PROGRESS), role_(role) {}
 
 void ProgressDialog::run(HWND owner) {
   runModal(owner);
@@ -77,17 +64,17 @@ void ProgressDialog::post(std::uint32_t message, std::uintptr_t wParam,
 }
 
 std::uint32_t ProgressDialog::stopState() {
-  MutexLock lock(mutex_.get());
+  std::lock_guard lock(stopLock_);
   return stop_;
 }
 
 void ProgressDialog::setStopState(std::uint32_t state) {
-  MutexLock lock(mutex_.get());
+  std::lock_guard lock(stopLock_);
   stop_ = state;
 }
 
 int ProgressDialog::ask(unsigned stringId, UINT flags) {
-  MutexLock lock(mutex_.get());
+  std::lock_guard lock(stopLock_);
   return message(stringId, flags);
 }
 
@@ -118,10 +105,8 @@ bool ProgressDialog::onInit() {
   help().add(IDC_SOURCE_LABEL, texts.helpSource);
   help().add(IDC_TARGET, texts.helpTarget);
   help().add(IDC_TARGET_LABEL, texts.helpTarget);
-  if (mutex_) {
-    const uintptr_t thread = _beginthreadex(nullptr, 0, threadMain, this, 0, nullptr);
-    worker_.reset(reinterpret_cast<HANDLE>(thread));
-  }
+  const uintptr_t thread = _beginthreadex(nullptr, 0, threadMain, this, 0, nullptr);
+  worker_.reset(reinterpret_cast<HANDLE>(thread));
   if (!worker_)
     end(IDABORT); // no run without its worker
   focus(IDCANCEL);

@@ -38,7 +38,7 @@ protected:
     return std::nullopt;
   }
 
-  // A message box of this dialog, shown with the stop-state mutex held so
+  // A message box of this dialog, shown with the stop-state lock held so
   // that a worker polling the stop state waits for the answer.
   int ask(unsigned stringId, UINT flags);
   void showPath(int control, const char* path);
@@ -57,8 +57,24 @@ private:
   void workDone();
   void setFinishing(bool finishing);
 
+  // The stop state's lock: recursive, so a handler that holds it for a
+  // question may set the state, and without a kernel call per poll (the
+  // file routines poll every 512 bytes).
+  class StopLock {
+  public:
+    StopLock() { InitializeCriticalSection(&section_); }
+    ~StopLock() { DeleteCriticalSection(&section_); }
+    StopLock(const StopLock&) = delete;
+    StopLock& operator=(const StopLock&) = delete;
+    void lock() { EnterCriticalSection(&section_); }
+    void unlock() { LeaveCriticalSection(&section_); }
+
+  private:
+    CRITICAL_SECTION section_;
+  };
+
   Operation role_;
-  ui::KernelHandle mutex_;
+  StopLock stopLock_;
   ui::KernelHandle worker_;
   std::uint32_t stop_ = STOP_NONE;
   bool aborted_ = false;

@@ -122,7 +122,10 @@ bool ErrorsDialog::onInit() {
   help().add(IDCANCEL, IDS_HELP_ERRORS_CLOSE);
   help().add(IDC_ERRORS_SAVE, IDS_HELP_ERRORS_SAVE);
   help().add(IDC_ERRORS_REPORT, IDS_HELP_ERRORS_REPORT);
-  return true;
+  // The report to read from its start, not selected for replacing.
+  focus(IDC_ERRORS_REPORT);
+  SendMessageW(item(IDC_ERRORS_REPORT), EM_SETSEL, 0, 0);
+  return false;
 }
 
 bool ErrorsDialog::onCommand(int id, int code) {
