@@ -88,6 +88,25 @@ VELLDLL_API int32_t DllGetVersion(RlkDllVersionInfo* info);
  * lastTarget (260 bytes). 1 otherwise. */
 VELLDLL_WIN32_API int32_t DeCryptFiles(const char* items, int32_t count,
                                        char* lastTarget);
+
+/* Encrypts the `count` items of `items` (the same list form): asks for the
+ * key and the run's choices, runs behind the encryption progress dialog,
+ * remembers the key when asked to and keeps the changed choices as the
+ * next defaults. -1: items is null or count < 1, nothing shown. 1: the key
+ * dialog was cancelled, nothing done. 0: a run took place. */
+VELLDLL_WIN32_API int32_t CryptFiles(const char* items, int32_t count);
+
+/* Decrypts the encrypted file `path` in a one-file run and opens the result
+ * with the program associated with its type (asking first for programs).
+ * -1: path not found (a message said so). 1: nothing was decrypted.
+ * 0: opened, or the user chose not to run it. 2: opening failed (the
+ * system's message was shown). */
+VELLDLL_WIN32_API int32_t DesifrovatRun(const char* path);
+
+/* The rundll32 entry point of the ".rlk" file type: DesifrovatRun on the
+ * command line as given. */
+VELLDLL_WIN32_API void CallToRun(void* window, void* instance, char* commandLine,
+                                 int32_t showState);
 #endif
 
 #ifdef __cplusplus

@@ -1,5 +1,6 @@
 #include "engine/dialogs/progress_dialog.h"
 
+#include "engine/dialogs/decrypt_key_dialog.h"
 #include "engine/dialogs/repeated_encryption_dialog.h"
 #include "engine/dialogs/result_dialogs.h"
 #include "engine/dialogs/target_exists_dialog.h"
@@ -84,6 +85,11 @@ void ProgressDialog::showPath(int control, const char* path) {
   // The caret at the end shows the file name of a long path.
   SendMessageW(item(control), EM_SETSEL, text.size(), text.size());
   SendMessageW(item(control), EM_SCROLLCARET, 0, 0);
+}
+
+void ProgressDialog::abortRun() {
+  setStopState(STOP_FILE);
+  aborted_ = true;
 }
 
 void ProgressDialog::setBar(unsigned percent) {
@@ -249,17 +255,26 @@ DecryptProgressDialog::DecryptProgressDialog(const ui::Resources& resources,
   job_.progress = this;
 }
 
+LRESULT DecryptProgressDialog::askKey(KeyRequest& request) {
+  DecryptKeyDialog dialog(resources(), keyserver::KeyServerClient::process(), request,
+                          skippable(), choices_);
+  switch (dialog.ask(hwnd())) {
+  case KeyAnswer::Key: choices_ = dialog.choices(); return 1;
+  case KeyAnswer::Skip: setStopState(STOP_FILE); return 0;
+  case KeyAnswer::Cancel: abortRun(); return 0;
+  }
+  return 0;
+}
+
 std::optional<LRESULT> DecryptProgressDialog::onRoleMessage(UINT message, WPARAM wParam,
                                                             LPARAM lParam) {
   switch (message) {
   case UM_ASK_KEY: {
-    const auto* request = reinterpret_cast<const KeyRequest*>(wParam);
+    auto* request = reinterpret_cast<KeyRequest*>(wParam);
     showPath(IDC_SOURCE, request->source);
     showPath(IDC_TARGET, request->target);
     setBar(0);
-    // No key can be typed yet: the file is skipped as with Skip.
-    setStopState(STOP_FILE);
-    return 0;
+    return askKey(*request);
   }
   case UM_QUERY_REMEMBER: return choices_.remember ? 1 : 0;
   case UM_BAD_KEY: ask(IDS_INCORRECT_KEY, MB_ICONERROR | MB_OK); return 0;

@@ -16,6 +16,8 @@
 
 namespace ravelock::engine {
 
+struct KeyRequest;
+
 class ProgressDialog : public ui::Dialog, public ProgressLink {
 public:
   // Runs the dialog and with it the whole run; returns when both ended.
@@ -43,6 +45,10 @@ protected:
   int ask(unsigned stringId, UINT flags);
   void showPath(int control, const char* path);
   void setBar(unsigned percent);
+  // The user ended the run: the current file stops, no other starts.
+  void abortRun();
+  // Whether files follow the current one (the last UM_SHOW_SKIP).
+  bool skippable() const { return showSkip_ > 0; }
 
 private:
   bool onInit() override;
@@ -113,6 +119,8 @@ private:
   void work() override { decryptWorker(job_); }
   std::optional<LRESULT> onRoleMessage(UINT message, WPARAM wParam,
                                        LPARAM lParam) override;
+  // UM_ASK_KEY: the decrypt key dialog; 1 when a key was entered.
+  LRESULT askKey(KeyRequest& request);
 
   DecryptJob job_;
   DecryptionChoices choices_;
