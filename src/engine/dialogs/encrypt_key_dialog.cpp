@@ -120,7 +120,9 @@ bool EncryptKeyDialog::onInit() {
   for (const int label : {IDC_KEY_LABEL, IDC_KEY_CONFIRM_LABEL, IDC_KEY_NAME_LABEL})
     links().add(label, kLabelBlue);
   links().setCursor(resources().cursor(IDC_HAND_CURSOR));
-  return true;
+  // With a remembered key offered, the focus must not open the key boxes.
+  focus(names_.empty() ? IDC_KEY : IDC_KEY_NAMES);
+  return false;
 }
 
 bool EncryptKeyDialog::onCommand(int id, int code) {
