@@ -429,6 +429,46 @@ TEST_F(RunDialogs, ARepeatedlyEncryptedResultCanBeSavedUnderAnotherName) {
                                                          "result.txt", "twice.txt.rlk"}));
 }
 
+// A result whose content CRC does not match is kept only when the user
+// says so; declined, it is reported and nothing of it is left.
+TEST_F(RunDialogs, ADamagedResultIsKeptOnlyWhenTheUserSaysSo) {
+  for (const bool keep : {true, false}) {
+    SCOPED_TRACE(keep ? "keep" : "decline");
+    const std::string plain = data.file(keep ? "kept.txt" : "declined.txt");
+    makeEncrypted(plain, std::string(4096, 'c'));
+    // Past the bytes the key check reads: the key fits, the content does not.
+    std::string encrypted = readFile(plain + ".rlk");
+    encrypted[48 + 1024] ^= 0x55;
+    writeFile(plain + ".rlk", encrypted);
+    auto host = start({plain + ".rlk"});
+    EXPECT_EQ(
+        answerMessageBox(host->id(), keep ? IDYES : IDNO),
+        L"CRC of the decrypted file in not correct.\nWould you like to keep the file "
+        L"anyway?\n\nMore information: The decrypted file is not identical to original "
+        L"encrypted file, because the checksum (CRC) does not match. The file may be "
+        L"corrupted.\nDepending on type of the file, you may be still able to use it.");
+    if (keep) {
+      HWND success = waitForWindow(host->id(), kSuccessTitle);
+      ASSERT_NE(success, nullptr);
+      click(success, IDOK);
+    } else {
+      HWND failure = waitForWindow(host->id(), kFailureTitle);
+      ASSERT_NE(failure, nullptr);
+      click(failure, IDC_DETAILS);
+      HWND errors = waitForWindow(host->id(), kErrorsTitle);
+      ASSERT_NE(errors, nullptr);
+      EXPECT_EQ(itemText(errors, IDC_ERRORS_REPORT),
+                wide("CRC check of the file failed.  >>\"" + plain + ".rlk\"\r\n"));
+      click(errors, IDCANCEL);
+      waitUntilGone(errors);
+      click(failure, IDOK);
+    }
+    finish(*host);
+    EXPECT_EQ(fs::exists(plain), keep);
+    EXPECT_EQ(readFile(plain + ".rlk"), encrypted);
+  }
+}
+
 // Skip and Cancel while a large file is being decrypted end that file and
 // leave nothing of it behind.
 TEST_F(RunDialogs, SkipAndCancelStopALargeFile) {
