@@ -7,32 +7,15 @@
 #include "engine/dialogs/progress_dialog.h"
 #include "keyserver/client.h"
 #include "options/options.h"
+#include "platform/directory.h"
 #include "ravelock/velldll.h"
 #include "ui/resources.h"
 
-#include <objbase.h>
 
 using namespace ravelock;
 using namespace ravelock::engine;
 
 namespace {
-
-// COM for the calling thread while the dialogs are open (the Save As
-// dialog needs it); balanced only when this call initialised it.
-class ComScope {
-public:
-  ComScope()
-      : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComScope() {
-    if (initialised_)
-      CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
-private:
-  bool initialised_;
-};
 
 class EncryptionWindows final : public EncryptionDialogs {
 public:
@@ -67,7 +50,8 @@ private:
 extern "C" VELLDLL_API int32_t CryptFiles(const char* items, int32_t count) {
   if (!items || count < 1)
     return -1;
-  const ComScope com;
+  // COM for this thread while the dialogs are open (Save As needs it).
+  const platform::ComApartment com;
   const ui::Resources resources =
       ui::Resources::ofAddress(reinterpret_cast<const void*>(&CryptFiles));
   // Remembered keys come from the key server; a library loaded without it
