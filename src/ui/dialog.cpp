@@ -53,6 +53,7 @@ HWND Dialog::create(HWND owner) {
 }
 
 INT_PTR Dialog::runModal(HWND owner) {
+  modal_ = true;
   if (!create(owner))
     return -1;
   const bool disableOwner = owner && IsWindowEnabled(owner);
@@ -88,6 +89,7 @@ INT_PTR Dialog::runModal(HWND owner) {
 }
 
 HWND Dialog::createModeless(HWND owner) {
+  modal_ = false;
   if (create(owner))
     ShowWindow(hwnd_, SW_SHOW);
   return hwnd_;
@@ -128,6 +130,10 @@ void Dialog::showHelp(HWND control) {
 void Dialog::end(INT_PTR result) {
   result_ = result;
   ended_ = true;
+  if (!modal_) {
+    DestroyWindow(hwnd_);
+    return;
+  }
   // Wakes the loop when this was called from a sent message.
   PostMessageW(hwnd_, WM_NULL, 0, 0);
 }

@@ -38,11 +38,11 @@ public:
   INT_PTR runModal(HWND owner);
 
   // Creates and shows the dialog without waiting. The caller's message loop
-  // passes each message to translate() first.
+  // passes each message to translate() first; end() destroys the window.
   HWND createModeless(HWND owner);
   // Pre-translation and dialog navigation; true when the message was used.
   bool translate(MSG& message);
-  // A modeless dialog has ended (end() was called) and its window is gone.
+  // The dialog has ended (end() was called, or its window went away).
   bool ended() const { return ended_; }
   INT_PTR result() const { return result_; }
 
@@ -113,6 +113,7 @@ private:
   Resources resources_;
   int templateId_;
   HWND hwnd_ = nullptr;
+  bool modal_ = false;
   bool ended_ = false;
   INT_PTR result_ = -1;
   BrushHandle background_;

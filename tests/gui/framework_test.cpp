@@ -105,12 +105,16 @@ TEST_F(Framework, ColoursOfTheDialogAndItsLabels) {
 TEST_F(Framework, ALinkLabelHasTheHandAndTakesClicks) {
   const LPARAM overDialog = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
   const HCURSOR hand = ui::Resources(GetModuleHandleW(nullptr)).cursor(IDC_TEST_HAND);
-  moveCursor(centreOf(IDC_TEST_LINK));
-  SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), overDialog);
-  EXPECT_EQ(shownCursor(), hand);
+  // Over a plain label the dialog keeps its arrow; over the link it is the
+  // hand (the screen's cursor follows the dialog's thread a moment later).
   moveCursor(centreOf(IDC_TEST_PLAIN));
   SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), overDialog);
   EXPECT_NE(shownCursor(), hand);
+  moveCursor(centreOf(IDC_TEST_LINK));
+  SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), overDialog);
+  for (int i = 0; i < 25 && shownCursor() != hand; ++i)
+    Sleep(20);
+  EXPECT_EQ(shownCursor(), hand);
 
   for (int control : {IDC_TEST_PLAIN, IDC_TEST_LINK}) {
     POINT at = centreOf(control);
@@ -169,6 +173,30 @@ TEST_F(Framework, EditLengthIsLimitedAndCheckedWithTheStandardWarning) {
   thread.join();
   thread = std::thread([] {});
   EXPECT_EQ(result, IDOK);
+}
+
+TEST(FrameworkModeless, RunsInTheCallersLoopAndEndsItsWindow) {
+  TestDialog dialog;
+  std::atomic<bool> done{false};
+  std::thread thread([&] {
+    dialog.createModeless(nullptr);
+    MSG message;
+    while (!dialog.ended() && GetMessageW(&message, nullptr, 0, 0) > 0)
+      if (!dialog.translate(message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+    done = true;
+  });
+  HWND window = waitForWindow(GetCurrentProcessId(), L"Framework test");
+  ASSERT_NE(window, nullptr);
+  setItemText(window, IDC_TEST_NAME, L"ok");
+  click(window, IDOK);
+  EXPECT_TRUE(waitUntilGone(window));
+  thread.join();
+  EXPECT_TRUE(done);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(dialog.result(), IDOK);
 }
 
 } // namespace
