@@ -7,10 +7,9 @@
 #include "engine/files/target_naming.h"
 #include "keyserver/client.h"
 #include "options/options.h"
+#include "platform/directory.h"
 #include "ravelock/velldll.h"
 #include "ui/resources.h"
-
-#include <objbase.h>
 
 #include <cstring>
 
@@ -19,42 +18,21 @@ using namespace ravelock::engine;
 
 namespace {
 
-// COM for the calling thread while the run's dialogs are open (the Save As
-// dialog needs it); balanced only when this call initialised it.
-class ComScope {
-public:
-  ComScope()
-      : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComScope() {
-    if (initialised_)
-      CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
-private:
-  bool initialised_;
-};
-
 void writeBack(bool read, bool final,
                bool (*setter)(bool, bool, const options::OptionsLocation&)) {
   if (read != final)
     setter(false, final, options::currentOptionsLocation());
 }
 
-} // namespace
-
-extern "C" VELLDLL_API int32_t DeCryptFiles(const char* items, int32_t count,
-                                            char* lastTarget) {
-  if (!items || count < 1)
-    return -1;
-  const ComScope com;
+int32_t decryptFiles(const char* items, int32_t count, char* lastTarget) {
+  // COM for the run's dialogs (the Save As dialog needs it).
+  const platform::ComApartment com;
   const ui::Resources resources =
-      ui::Resources::ofAddress(reinterpret_cast<const void*>(&DeCryptFiles));
+      ui::Resources::ofAddress(reinterpret_cast<const void*>(&decryptFiles));
   // Keys come from the key server; a library loaded without it connects here.
   keyserver::KeyServerClient& keys = keyserver::KeyServerClient::process();
   if (!keys.isConnected())
-    keys.ConnectKeyServer(reinterpret_cast<const void*>(&DeCryptFiles), false, nullptr);
+    keys.ConnectKeyServer(reinterpret_cast<const void*>(&decryptFiles), false, nullptr);
 
   DecryptionChoices read;
   read.hasFolder = containsFolder(items, count) != 0;
@@ -84,4 +62,18 @@ extern "C" VELLDLL_API int32_t DeCryptFiles(const char* items, int32_t count,
   writeBack(read.keep, final.keep, options::setKeepFile);
   writeBack(read.subfolders, final.subfolders, options::setBrowseSubfolders);
   return answer;
+}
+
+} // namespace
+
+extern "C" VELLDLL_API int32_t DeCryptFiles(const char* items, int32_t count,
+                                            char* lastTarget) {
+  if (!items || count < 1)
+    return -1;
+  // Nothing may throw across the export (memory running out, say).
+  try {
+    return decryptFiles(items, count, lastTarget);
+  } catch (...) {
+    return 1;
+  }
 }

@@ -122,7 +122,13 @@ bool ProgressDialog::onInit() {
 unsigned __stdcall ProgressDialog::threadMain(void* self) {
   // Nothing of the dialog is touched once the worker has returned: it ends
   // by posting UM_WORK_DONE, after which the dialog may be gone.
-  static_cast<ProgressDialog*>(self)->work();
+  auto* dialog = static_cast<ProgressDialog*>(self);
+  try {
+    dialog->work();
+  } catch (...) {
+    // A worker that failed (memory ran out) must still let the dialog close.
+    dialog->post(UM_WORK_DONE, 0, 0);
+  }
   return 0;
 }
 
