@@ -16,7 +16,8 @@ using namespace ravelock::engine;
 // The public C records are the engine's own, byte for byte.
 static_assert(sizeof(RlkHeaderInfo) == sizeof(HeaderInfo));
 static_assert(offsetof(RlkHeaderInfo, keyCheckCrc) == offsetof(HeaderInfo, keyCheckCrc));
-static_assert(offsetof(RlkHeaderInfo, originalSize) == offsetof(HeaderInfo, originalSize));
+static_assert(offsetof(RlkHeaderInfo, originalSize) ==
+              offsetof(HeaderInfo, originalSize));
 static_assert(offsetof(RlkHeaderInfo, terminator) == offsetof(HeaderInfo, terminator));
 static_assert(sizeof(RlkKeyRecord) == sizeof(KeyRecord));
 static_assert(offsetof(RlkKeyRecord, length) == offsetof(KeyRecord, length));
@@ -63,10 +64,9 @@ VELLDLL_API int32_t CryptFreeBuffer(unsigned char* buffer, uint32_t* length,
   return kResultOk;
 }
 
-VELLDLL_API int32_t DecryptBuffer(unsigned char* buffer, uint32_t length,
-                                  const char* key, int32_t keyLength,
-                                  ProgressLink* progress, uint32_t keyCheckCrc,
-                                  uint32_t contentCrc) {
+VELLDLL_API int32_t DecryptBuffer(unsigned char* buffer, uint32_t length, const char* key,
+                                  int32_t keyLength, ProgressLink* progress,
+                                  uint32_t keyCheckCrc, uint32_t contentCrc) {
   if (length % 8 != 0 || (!buffer && length > 0))
     return kResultBadBufferSize;
   if (!keyUsable(key, keyLength))
@@ -82,8 +82,8 @@ VELLDLL_API int32_t IsValidRLKfile(const char* path, RlkHeaderInfo* info) {
   return testEncryptedFile(path, reinterpret_cast<HeaderInfo*>(info));
 }
 
-VELLDLL_API int32_t IsValidDatabazeRLKfile(const unsigned char* payload,
-                                           uint32_t length, const RlkKeyRecord* key,
+VELLDLL_API int32_t IsValidDatabazeRLKfile(const unsigned char* payload, uint32_t length,
+                                           const RlkKeyRecord* key,
                                            const RlkHeaderInfo* info) {
   if (!key || !info || (!payload && length > 0))
     return 1;
@@ -96,7 +96,7 @@ VELLDLL_API int32_t DllGetVersion(RlkDllVersionInfo* info) {
     info->dwMajorVersion = 1;
     info->dwMinorVersion = 1;
     info->dwBuildNumber = 4;
-    info->dwPlatformID = 1;  // DLLVER_PLATFORM_WINDOWS
+    info->dwPlatformID = 1; // DLLVER_PLATFORM_WINDOWS
   }
   return 0;
 }
