@@ -7,7 +7,8 @@
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
-  static const std::string path = "/tmp/ravelock-fuzz-" + std::to_string(getpid()) + ".rlk";
+  static const std::string path =
+      "/tmp/ravelock-fuzz-" + std::to_string(getpid()) + ".rlk";
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f)
     return 0;

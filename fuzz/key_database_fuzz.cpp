@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
   const std::size_t offset = sizeof info + sizeof key;
   // An exact-size copy, so reading past the payload is caught.
   std::vector<unsigned char> payload(data + offset, data + size);
-  engine::checkKeyDatabase(payload.data(), static_cast<std::uint32_t>(payload.size()), key,
-                           info);
+  engine::checkKeyDatabase(payload.data(), static_cast<std::uint32_t>(payload.size()),
+                           key, info);
   return 0;
 }

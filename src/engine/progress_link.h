@@ -63,7 +63,8 @@ inline std::intptr_t sendTo(ProgressLink* link, std::uint32_t message,
   return link ? link->send(message, wParam, lParam) : 0;
 }
 
-inline std::intptr_t sendText(ProgressLink* link, std::uint32_t message, const char* text) {
+inline std::intptr_t sendText(ProgressLink* link, std::uint32_t message,
+                              const char* text) {
   return sendTo(link, message, reinterpret_cast<std::uintptr_t>(text));
 }
 

@@ -36,7 +36,8 @@ std::string decryptionMessage(std::uint32_t code) {
   case 23: return "Unable to read file size.";
   case 3: return "File is too small to be decrypted.";
   case 4: return "Unable to read from source file.";
-  case 5: return "This is not valid encrypted file of this program. Bad ID in file header.";
+  case 5:
+    return "This is not valid encrypted file of this program. Bad ID in file header.";
   case 6: return "The file appears to be corrupted. Unexpected file size.";
   case 7:
     return "The file appears to be corrupted. Physical size of the file does not "

@@ -7,8 +7,8 @@
 namespace ravelock::engine {
 
 inline constexpr std::int32_t kResultOk = 0;
-inline constexpr std::int32_t kResultBadCrc = 816;        // key check or short content
-inline constexpr std::int32_t kResultStopped = 817;       // skipped or cancelled, not an error
+inline constexpr std::int32_t kResultBadCrc = 816;  // key check or short content
+inline constexpr std::int32_t kResultStopped = 817; // skipped or cancelled, not an error
 inline constexpr std::int32_t kResultNoKey = 818;
 inline constexpr std::int32_t kResultBadBufferSize = 819;
 inline constexpr std::int32_t kResultContentCrc = 820;

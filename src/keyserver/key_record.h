@@ -14,9 +14,9 @@ inline constexpr std::size_t kMaxKeyNameLength = 32;
 
 #pragma pack(push, 1)
 struct KeyRecord {
-  char key[kMaxKeyLength];     // the pass phrase bytes, no terminator needed
-  std::uint32_t length;        // 0 means no key
-  char name[kKeyNameField];    // at most 32 bytes, then zero bytes
+  char key[kMaxKeyLength];  // the pass phrase bytes, no terminator needed
+  std::uint32_t length;     // 0 means no key
+  char name[kKeyNameField]; // at most 32 bytes, then zero bytes
 };
 #pragma pack(pop)
 

@@ -8,7 +8,9 @@ namespace {
 std::atomic<FaultHook*> installedHook{nullptr};
 }
 
-void installFaultHook(FaultHook* hook) { installedHook.store(hook); }
+void installFaultHook(FaultHook* hook) {
+  installedHook.store(hook);
+}
 
 Fault injectedFault(Op op) {
   FaultHook* hook = installedHook.load(std::memory_order_acquire);

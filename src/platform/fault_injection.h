@@ -28,16 +28,16 @@ enum class Op : std::uint8_t {
   LongPath,
   Copy,
   ListDirectory,
-  OpenNamedObject,  // a named mutex, event or section of the session
+  OpenNamedObject, // a named mutex, event or section of the session
   StartProcess,
   Count
 };
 
 enum class Fault : std::uint8_t {
   None,
-  Fail,    // the call fails as the system would report a failure
-  Short,   // a read or write transfers fewer bytes than asked
-  NoSpace  // free space reads as 0; a write fails as on a full disk
+  Fail,   // the call fails as the system would report a failure
+  Short,  // a read or write transfers fewer bytes than asked
+  NoSpace // free space reads as 0; a write fails as on a full disk
 };
 
 class FaultHook {

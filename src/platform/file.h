@@ -41,8 +41,7 @@ public:
   ~File();
 
   // An unopened File when the system refuses; isOpen() tells.
-  static File open(const char* path, Access access, Share share,
-                   Disposition disposition);
+  static File open(const char* path, Access access, Share share, Disposition disposition);
 
   bool isOpen() const { return handle_ != kInvalid; }
 

@@ -31,7 +31,7 @@ public:
 private:
   unsigned char* data_ = nullptr;
   std::uint64_t size_ = 0;
-  std::intptr_t section_ = 0;  // Windows mapping handle; unused on POSIX
+  std::intptr_t section_ = 0; // Windows mapping handle; unused on POSIX
 };
 
 } // namespace ravelock::platform

@@ -28,7 +28,7 @@ Enciphered encipher(const std::string& key, std::size_t length) {
 TEST(BufferCrypto, ProgressIsSentEvery64BlocksWhenItGrows) {
   CipherState c;
   keyed(c, "key");
-  std::string data(512 * 10, 'x');  // 640 blocks: 10 polls
+  std::string data(512 * 10, 'x'); // 640 blocks: 10 polls
   ScriptedLink link;
   ContentCrcs crcs;
   ASSERT_EQ(encipherPadded(c, bytes(data), data.size(), &link, crcs), 0);
@@ -38,8 +38,9 @@ TEST(BufferCrypto, ProgressIsSentEvery64BlocksWhenItGrows) {
 
   // Deciphering sends the last computed value once more at the end.
   ScriptedLink back;
-  ASSERT_EQ(decipherPayload(c, bytes(data), data.size(), &back, crcs.keyCheck, crcs.content),
-            0);
+  ASSERT_EQ(
+      decipherPayload(c, bytes(data), data.size(), &back, crcs.keyCheck, crcs.content),
+      0);
   std::vector<std::uintptr_t> withLast = expected;
   withLast.push_back(100);
   EXPECT_EQ(back.progressValues(), withLast);
@@ -49,7 +50,7 @@ TEST(BufferCrypto, ProgressIsSentEvery64BlocksWhenItGrows) {
 TEST(BufferCrypto, SmallPercentagesAreSentOnlyWhenTheyGrow) {
   CipherState c;
   keyed(c, "key");
-  std::string data(512 * 250, 'x');  // each poll adds 0.4 %
+  std::string data(512 * 250, 'x'); // each poll adds 0.4 %
   ScriptedLink link;
   ContentCrcs crcs;
   ASSERT_EQ(encipherPadded(c, bytes(data), data.size(), &link, crcs), 0);
@@ -86,7 +87,7 @@ TEST(BufferCrypto, WrongKeyStopsAfter16BlocksOrChecksAllBelow128) {
                             big.crcs.keyCheck, big.crcs.content),
             816);
   EXPECT_NE(big.data.substr(0, 128), enciphered.substr(0, 128));
-  EXPECT_EQ(big.data.substr(128), enciphered.substr(128));  // the rest stays enciphered
+  EXPECT_EQ(big.data.substr(128), enciphered.substr(128)); // the rest stays enciphered
 
   Enciphered small = encipher("right", 64);
   const std::string smallEnciphered = small.data;

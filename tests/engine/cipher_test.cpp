@@ -39,7 +39,8 @@ TEST(Cipher, ZeroBlockMatchesReferenceForEveryKeyLength) {
 
 TEST(Cipher, EnciphersKnownAnswersWithTheirCrcs) {
   for (const auto& v : kKnownAnswers) {
-    SCOPED_TRACE(testing::Message() << "key " << v.keyLength << " plain " << v.plainLength);
+    SCOPED_TRACE(testing::Message()
+                 << "key " << v.keyLength << " plain " << v.plainLength);
     CipherState c;
     keyed(c, knownKey(v.keyLength));
     std::string data = knownPlain(v.plainLength);
@@ -55,7 +56,7 @@ TEST(Cipher, EnciphersKnownAnswersWithTheirCrcs) {
 TEST(Cipher, GroupedBlocksEqualSingleBlocksBothWays) {
   CipherState c;
   keyed(c, "group");
-  std::string data = knownPlain(8 * 23);  // groups of 4 plus a tail of 3
+  std::string data = knownPlain(8 * 23); // groups of 4 plus a tail of 3
   std::string single = data;
   c.EncryptBlocks(bytes(data), 23);
   for (std::size_t i = 0; i < single.size(); i += 8) {

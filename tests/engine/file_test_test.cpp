@@ -37,12 +37,14 @@ TEST(FileTest, ResultCodesAndWhenTheRecordIsFilled) {
     bool filled;
   } cases[] = {
       {"valid empty", headerBytes(kFileIdentifier, 0), 0, true},
-      {"valid 13 bytes", headerBytes(kFileIdentifier, 13) + std::string(16, 'x'), 0, true},
+      {"valid 13 bytes", headerBytes(kFileIdentifier, 13) + std::string(16, 'x'), 0,
+       true},
       {"47 bytes", std::string(47, 'x'), 3, false},
       {"empty file", "", 3, false},
       {"wrong identifier", headerBytes(0x13121110, 0), 5, true},
       {"payload not whole blocks", headerBytes(kFileIdentifier, 3) + "abc", 6, true},
-      {"payload too long", headerBytes(kFileIdentifier, 7) + std::string(16, 'x'), 7, true},
+      {"payload too long", headerBytes(kFileIdentifier, 7) + std::string(16, 'x'), 7,
+       true},
       {"48 bytes, size 1", headerBytes(kFileIdentifier, 1), 7, true},
   };
   for (const Case& c : cases) {
@@ -51,7 +53,8 @@ TEST(FileTest, ResultCodesAndWhenTheRecordIsFilled) {
     HeaderInfo info = untouched();
     EXPECT_EQ(testEncryptedFile(path.c_str(), &info), c.expected) << c.what;
     if (c.filled) {
-      EXPECT_EQ(info.identifier, c.expected == 5 ? 0x13121110u : kFileIdentifier) << c.what;
+      EXPECT_EQ(info.identifier, c.expected == 5 ? 0x13121110u : kFileIdentifier)
+          << c.what;
       EXPECT_STREQ(info.keyName, "name") << c.what;
       EXPECT_EQ(info.terminator, 0) << c.what;
     } else {
@@ -61,7 +64,7 @@ TEST(FileTest, ResultCodesAndWhenTheRecordIsFilled) {
   }
   HeaderInfo info = untouched();
   EXPECT_EQ(testEncryptedFile(dir.file("missing.rlk").c_str(), &info), 1);
-  EXPECT_EQ(testEncryptedFile(dir.path().string().c_str(), &info), 1);  // a folder
+  EXPECT_EQ(testEncryptedFile(dir.path().string().c_str(), &info), 1); // a folder
 }
 
 TEST(FileTest, SystemFailuresGiveTheirCodes) {
@@ -78,7 +81,7 @@ TEST(FileTest, SystemFailuresGiveTheirCodes) {
       {Op::Open, Fault::Fail, 1},
       {Op::Size, Fault::Fail, 2},
       {Op::Read, Fault::Fail, 4},
-      {Op::Read, Fault::Short, 0},  // a short read is completed by reading on
+      {Op::Read, Fault::Short, 0}, // a short read is completed by reading on
   };
   for (const Case& c : cases) {
     FailNth fault(c.op, 1, c.fault);

@@ -40,15 +40,21 @@ TEST(Header, ChecksInReaderOrder) {
     std::uint64_t fileSize;
     std::int32_t expected;
   } cases[] = {
-      {kFileIdentifier, 0, 48, 0},        {kFileIdentifier, 1, 48, 7},
-      {kFileIdentifier, 8, 48, 7},        {kFileIdentifier, 7, 56, 0},
-      {kFileIdentifier, 8, 56, 0},        {kFileIdentifier, 0, 56, 0},  // N = size + 8
-      {kFileIdentifier, 0, 64, 7},        {kFileIdentifier, 9, 56, 7},
-      {kFileIdentifier, 8, 57, 6},        {0x13121110, 8, 57, 5},
+      {kFileIdentifier, 0, 48, 0},
+      {kFileIdentifier, 1, 48, 7},
+      {kFileIdentifier, 8, 48, 7},
+      {kFileIdentifier, 7, 56, 0},
+      {kFileIdentifier, 8, 56, 0},
+      {kFileIdentifier, 0, 56, 0}, // N = size + 8
+      {kFileIdentifier, 0, 64, 7},
+      {kFileIdentifier, 9, 56, 7},
+      {kFileIdentifier, 8, 57, 6},
+      {0x13121110, 8, 57, 5},
       {kFileIdentifier, 0xFFFFFFFF, 48 + 0x100000000ull, 0},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(checkHeader(headerWith(c.identifier, c.originalSize), c.fileSize), c.expected)
+    EXPECT_EQ(checkHeader(headerWith(c.identifier, c.originalSize), c.fileSize),
+              c.expected)
         << c.originalSize << " in " << c.fileSize;
 }
 
@@ -60,11 +66,12 @@ TEST(KeyTest, UsesKeyCheckCrcFrom128BytesAndContentCrcBelow) {
     data.resize(paddedLength(plain), '\0');
     ContentCrcs crcs;
     ASSERT_EQ(encipherPadded(c, bytes(data), data.size(), nullptr, crcs), 0);
-    EXPECT_TRUE(keyFits(c, bytes(data), data.size(), data.size(), crcs.keyCheck, crcs.content));
+    EXPECT_TRUE(
+        keyFits(c, bytes(data), data.size(), data.size(), crcs.keyCheck, crcs.content));
     CipherState wrong;
     keyed(wrong, "wrong");
-    EXPECT_FALSE(
-        keyFits(wrong, bytes(data), data.size(), data.size(), crcs.keyCheck, crcs.content));
+    EXPECT_FALSE(keyFits(wrong, bytes(data), data.size(), data.size(), crcs.keyCheck,
+                         crcs.content));
     // Only the relevant CRC counts.
     if (data.size() >= 128)
       EXPECT_TRUE(keyFits(c, bytes(data), data.size(), data.size(), crcs.keyCheck, 0));
@@ -122,8 +129,10 @@ TEST(KeyDatabase, Checks) {
   } cases[] = {
       {"valid, 3 records", makeDatabase("master key", 3), master, 0},
       {"valid, no records", makeDatabase("master key", 0), master, 0},
-      {"size 8 bytes over", makeDatabase("master key", 2, kDatabaseIdentifier, 8), master, 0},
-      {"size 9 bytes over", makeDatabase("master key", 2, kDatabaseIdentifier, 9), master, 3},
+      {"size 8 bytes over", makeDatabase("master key", 2, kDatabaseIdentifier, 8), master,
+       0},
+      {"size 9 bytes over", makeDatabase("master key", 2, kDatabaseIdentifier, 9), master,
+       3},
       {"wrong key", makeDatabase("master key", 3), recordFor("other key"), 1},
       {"empty key", makeDatabase("master key", 3), KeyRecord{}, 1},
       {"wrong identifier", makeDatabase("master key", 3, 0x10111213), master, 2},
@@ -140,7 +149,7 @@ TEST(KeyDatabase, HostileCountAndShortPayloads) {
   const KeyRecord master = recordFor("master key");
   // A count that would wrap a 32-bit size computation into range.
   Database db = makeDatabase("master key", 0);
-  const std::uint32_t hostile = 0x02AAAAAB;  // * 96 wraps to 32 in 32 bits
+  const std::uint32_t hostile = 0x02AAAAAB; // * 96 wraps to 32 in 32 bits
   std::string plain(8, '\0');
   std::memcpy(plain.data(), &kDatabaseIdentifier, 4);
   std::memcpy(plain.data() + 4, &hostile, 4);

@@ -26,7 +26,8 @@ std::span<const std::byte> asBytes(const std::string& s) {
 TEST(FileOps, WriteSeekAndSetEnd) {
   TempDir dir;
   const std::string path = dir.file("f.bin");
-  File f = File::open(path.c_str(), Access::ReadWrite, Share::None, Disposition::CreateNew);
+  File f =
+      File::open(path.c_str(), Access::ReadWrite, Share::None, Disposition::CreateNew);
   ASSERT_TRUE(f.isOpen());
   std::size_t n = 0;
   ASSERT_TRUE(f.write(asBytes("hello world"), n));
@@ -40,8 +41,9 @@ TEST(FileOps, WriteSeekAndSetEnd) {
   f.close();
   EXPECT_EQ(readFile(path), "hello");
   // CreateNew refuses an existing file; OpenExisting a missing one.
-  EXPECT_FALSE(File::open(path.c_str(), Access::Write, Share::None, Disposition::CreateNew)
-                   .isOpen());
+  EXPECT_FALSE(
+      File::open(path.c_str(), Access::Write, Share::None, Disposition::CreateNew)
+          .isOpen());
   EXPECT_FALSE(File::open(dir.file("none").c_str(), Access::Read, Share::Read,
                           Disposition::OpenExisting)
                    .isOpen());
@@ -51,13 +53,14 @@ TEST(FileOps, TimesCarryOver) {
   TempDir dir;
   const std::string path = dir.file("t.bin");
   writeFile(path, "x");
-  File f = File::open(path.c_str(), Access::ReadWrite, Share::None, Disposition::OpenExisting);
+  File f =
+      File::open(path.c_str(), Access::ReadWrite, Share::None, Disposition::OpenExisting);
   ASSERT_TRUE(f.isOpen());
   FileTimes set;
-  set.lastAccess = 130000000000000000ull;  // 2012
-  set.lastWrite = 131000000000000000ull;   // 2016
+  set.lastAccess = 130000000000000000ull; // 2012
+  set.lastWrite = 131000000000000000ull;  // 2016
 #ifdef _WIN32
-  set.creation = 129000000000000000ull;  // 2009
+  set.creation = 129000000000000000ull; // 2009
 #endif
   ASSERT_TRUE(f.setTimes(set));
   f.close();
@@ -100,7 +103,8 @@ TEST(FileOps, FileMappingGrowsTheFileAndWritesThrough) {
   TempDir dir;
   const std::string path = dir.file("m.bin");
   {
-    File f = File::open(path.c_str(), Access::ReadWrite, Share::None, Disposition::CreateAlways);
+    File f = File::open(path.c_str(), Access::ReadWrite, Share::None,
+                        Disposition::CreateAlways);
     Mapping m = Mapping::ofFile(f, 4096);
     ASSERT_TRUE(m.isValid());
     std::memcpy(m.data(), "mapped", 6);
@@ -126,8 +130,9 @@ TEST(FileOps, FreeSpaceAndLongPath) {
 #endif
   ASSERT_EQ(getFreeSpace(root, &freeBytes, &total, &totalFree), 1);
   EXPECT_GT(total, 0u);
-  EXPECT_EQ(getFreeSpace((dir.file("missing") + "/x/").c_str(), &freeBytes, nullptr, nullptr),
-            0);
+  EXPECT_EQ(
+      getFreeSpace((dir.file("missing") + "/x/").c_str(), &freeBytes, nullptr, nullptr),
+      0);
   EXPECT_EQ(freeBytes, 0u);
   {
     test::FailNth noSpace(Op::FreeSpace, 1, Fault::NoSpace);

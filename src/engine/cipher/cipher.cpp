@@ -64,7 +64,9 @@ void cryptBlocks(const CipherState& c, unsigned char* data, std::size_t count) {
 
 } // namespace
 
-CipherState::~CipherState() { platform::secureWipe(this, sizeof *this); }
+CipherState::~CipherState() {
+  platform::secureWipe(this, sizeof *this);
+}
 
 void CipherState::Init(const unsigned char* key, std::size_t keyLength) {
   std::copy(kInitialP.begin(), kInitialP.end(), P);

@@ -14,7 +14,9 @@ inline constexpr std::uint32_t kCrcInitial = 0xFFFFFFFFu;
 std::uint32_t crc32Update(std::uint32_t running, const unsigned char* data,
                           std::size_t length);
 
-inline std::uint32_t crc32Final(std::uint32_t running) { return ~running; }
+inline std::uint32_t crc32Final(std::uint32_t running) {
+  return ~running;
+}
 
 // Whole-range form.
 inline std::uint32_t crc32(const unsigned char* data, std::size_t length) {

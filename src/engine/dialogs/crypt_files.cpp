@@ -11,7 +11,6 @@
 #include "ravelock/velldll.h"
 #include "ui/resources.h"
 
-
 using namespace ravelock;
 using namespace ravelock::engine;
 

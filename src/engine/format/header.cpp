@@ -50,8 +50,8 @@ std::int32_t checkHeader(const EncryptedFileHeader& header, std::uint64_t fileSi
 }
 
 bool keyFits(const CipherState& cipher, const unsigned char* payload,
-             std::size_t available, std::uint64_t payloadSize,
-             std::uint32_t keyCheckCrc, std::uint32_t contentCrc) {
+             std::size_t available, std::uint64_t payloadSize, std::uint32_t keyCheckCrc,
+             std::uint32_t contentCrc) {
   const std::size_t tested =
       static_cast<std::size_t>(std::min<std::uint64_t>(payloadSize, kKeyCheckBytes));
   if (tested % 8 != 0 || available < tested)

@@ -13,7 +13,7 @@ namespace ravelock::engine {
 inline constexpr std::uint32_t kFileIdentifier = 0x10111213u;
 inline constexpr std::uint32_t kDatabaseIdentifier = 0xABECEDA1u;
 inline constexpr std::size_t kKeyNameBytes = 32;
-inline constexpr std::size_t kKeyCheckBytes = 128;  // a wrong key shows after these
+inline constexpr std::size_t kKeyCheckBytes = 128; // a wrong key shows after these
 inline constexpr char kEncryptedExtension[] = ".rlk";
 
 #pragma pack(push, 1)
@@ -22,7 +22,7 @@ struct EncryptedFileHeader {
   std::uint32_t originalSize;
   std::uint32_t keyCheckCrc;
   std::uint32_t contentCrc;
-  char keyName[kKeyNameBytes];  // no terminator when the name fills it
+  char keyName[kKeyNameBytes]; // no terminator when the name fills it
 };
 
 // Filled by the file test; the field order differs from the file's.
@@ -32,7 +32,7 @@ struct HeaderInfo {
   std::uint32_t contentCrc;
   std::uint32_t originalSize;
   char keyName[kKeyNameBytes];
-  char terminator;  // always 0, so keyName reads as a string
+  char terminator; // always 0, so keyName reads as a string
 };
 #pragma pack(pop)
 
@@ -75,8 +75,8 @@ std::int32_t checkHeader(const EncryptedFileHeader& header, std::uint64_t fileSi
 // (N < 128). `available` of them must be in `payload`; fewer than
 // min(N, 128), or a part block, fails the test.
 bool keyFits(const CipherState& cipher, const unsigned char* payload,
-             std::size_t available, std::uint64_t payloadSize,
-             std::uint32_t keyCheckCrc, std::uint32_t contentCrc);
+             std::size_t available, std::uint64_t payloadSize, std::uint32_t keyCheckCrc,
+             std::uint32_t contentCrc);
 
 // Whether an enciphered key database payload opens with `key`: 0 valid,
 // 1 the key does not fit, 2 no database identifier, 3 the header's original

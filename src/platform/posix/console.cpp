@@ -6,8 +6,12 @@
 
 namespace ravelock::platform {
 
-bool stdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
-bool stderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+bool stdinIsTerminal() {
+  return ::isatty(STDIN_FILENO) == 1;
+}
+bool stderrIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
 
 bool readConsoleLine(std::string& line, bool echo) {
   termios saved{};

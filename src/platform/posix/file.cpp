@@ -1,5 +1,5 @@
-#include "platform/fault_injection.h"
 #include "platform/file.h"
+#include "platform/fault_injection.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -48,7 +48,9 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-File::~File() { close(); }
+File::~File() {
+  close();
+}
 
 File File::open(const char* path, Access access, Share, Disposition disposition) {
   if (injectedFault(Op::Open) != Fault::None)

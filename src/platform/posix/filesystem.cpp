@@ -1,12 +1,12 @@
-#include "platform/fault_injection.h"
 #include "platform/filesystem.h"
+#include "platform/fault_injection.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <initializer_list>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -75,7 +75,9 @@ bool deleteFile(const char* path) {
   return ::unlink(path) == 0;
 }
 
-bool createFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+bool createFolder(const std::string& path) {
+  return ::mkdir(path.c_str(), 0777) == 0;
+}
 
 bool copyFile(const char* from, const char* to) {
   if (injectedFault(Op::Copy) != Fault::None)

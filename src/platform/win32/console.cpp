@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 namespace ravelock::platform {
 
 namespace {
@@ -22,8 +21,12 @@ BOOL WINAPI onControl(DWORD type) {
 }
 } // namespace
 
-bool stdinIsTerminal() { return isConsole(STD_INPUT_HANDLE); }
-bool stderrIsTerminal() { return isConsole(STD_ERROR_HANDLE); }
+bool stdinIsTerminal() {
+  return isConsole(STD_INPUT_HANDLE);
+}
+bool stderrIsTerminal() {
+  return isConsole(STD_ERROR_HANDLE);
+}
 
 bool readConsoleLine(std::string& line, bool echo) {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);

@@ -1,5 +1,5 @@
-#include "platform/fault_injection.h"
 #include "platform/file.h"
+#include "platform/fault_injection.h"
 
 #include <windows.h>
 
@@ -9,7 +9,9 @@ namespace ravelock::platform {
 
 namespace {
 
-HANDLE native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE native(std::intptr_t handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
 
 DWORD desiredAccess(Access access) {
   switch (access) {
@@ -67,16 +69,18 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-File::~File() { close(); }
+File::~File() {
+  close();
+}
 
 File File::open(const char* path, Access access, Share share, Disposition disposition) {
   if (injectedFault(Op::Open) != Fault::None) {
     SetLastError(ERROR_ACCESS_DENIED);
     return File();
   }
-  HANDLE h = CreateFileA(path, desiredAccess(access), shareMode(share), nullptr,
-                         creationDisposition(disposition), FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+  HANDLE h =
+      CreateFileA(path, desiredAccess(access), shareMode(share), nullptr,
+                  creationDisposition(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE)
     return File();
   return File(reinterpret_cast<std::intptr_t>(h));
@@ -104,9 +108,9 @@ bool File::read(std::span<std::byte> buffer, std::size_t& got) {
   case Fault::None: break;
   }
   // ReadFile takes a 32-bit count; larger reads go through readFully's loop.
-  DWORD ask = static_cast<DWORD>(
-      want > std::numeric_limits<DWORD>::max() ? std::numeric_limits<DWORD>::max()
-                                               : want);
+  DWORD ask = static_cast<DWORD>(want > std::numeric_limits<DWORD>::max()
+                                     ? std::numeric_limits<DWORD>::max()
+                                     : want);
   DWORD n = 0;
   if (!ReadFile(native(handle_), buffer.data(), ask, &n, nullptr))
     return false;
@@ -123,9 +127,9 @@ bool File::write(std::span<const std::byte> data, std::size_t& written) {
   case Fault::Short: want /= 2; break;
   case Fault::None: break;
   }
-  DWORD ask = static_cast<DWORD>(
-      want > std::numeric_limits<DWORD>::max() ? std::numeric_limits<DWORD>::max()
-                                               : want);
+  DWORD ask = static_cast<DWORD>(want > std::numeric_limits<DWORD>::max()
+                                     ? std::numeric_limits<DWORD>::max()
+                                     : want);
   DWORD n = 0;
   if (!WriteFile(native(handle_), data.data(), ask, &n, nullptr))
     return false;

@@ -1,5 +1,5 @@
-#include "platform/fault_injection.h"
 #include "platform/filesystem.h"
+#include "platform/fault_injection.h"
 
 #include <windows.h>
 
@@ -26,7 +26,9 @@ template <typename Fn> Fn* kernelFunction(const char* name) {
 
 } // namespace
 
-void useLegacyKernelFunctions(bool legacy) { legacyKernel.store(legacy); }
+void useLegacyKernelFunctions(bool legacy) {
+  legacyKernel.store(legacy);
+}
 
 std::uint32_t getAttributes(const char* path) {
   if (injectedFault(Op::GetAttributes) != Fault::None) {
@@ -44,7 +46,9 @@ bool setAttributes(const char* path, std::uint32_t attributes) {
   return SetFileAttributesA(path, attributes) != 0;
 }
 
-bool pathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+bool pathExists(const char* path) {
+  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool isDirectory(const char* path) {
   const DWORD a = GetFileAttributesA(path);

@@ -18,6 +18,8 @@ void* Library::symbol(const char* name) const {
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
 
-std::string Library::fileName(const std::string& baseName) { return baseName + ".dll"; }
+std::string Library::fileName(const std::string& baseName) {
+  return baseName + ".dll";
+}
 
 } // namespace ravelock::platform

@@ -1,5 +1,5 @@
-#include "platform/fault_injection.h"
 #include "platform/mapping.h"
+#include "platform/fault_injection.h"
 
 #include <windows.h>
 
@@ -25,13 +25,16 @@ Mapping& Mapping::operator=(Mapping&& other) noexcept {
   return *this;
 }
 
-Mapping::~Mapping() { release(); }
+Mapping::~Mapping() {
+  release();
+}
 
 // A section of `size` bytes over `file`; INVALID_HANDLE_VALUE gives one
 // backed by the paging file.
 static bool mapSection(HANDLE file, std::uint64_t size, HANDLE& section, void*& view) {
-  section = CreateFileMappingA(file, nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
-                               static_cast<DWORD>(size), nullptr);
+  section =
+      CreateFileMappingA(file, nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
+                         static_cast<DWORD>(size), nullptr);
   if (!section)
     return false;
   view = MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, static_cast<SIZE_T>(size));
@@ -48,7 +51,8 @@ Mapping Mapping::ofFile(File& file, std::uint64_t size) {
   void* view;
   if (injectedFault(Op::MapFile) != Fault::None || size == 0) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  } else if (mapSection(reinterpret_cast<HANDLE>(file.nativeHandle()), size, section, view)) {
+  } else if (mapSection(reinterpret_cast<HANDLE>(file.nativeHandle()), size, section,
+                        view)) {
     m.section_ = reinterpret_cast<std::intptr_t>(section);
     m.data_ = static_cast<unsigned char*>(view);
     m.size_ = size;
