@@ -12,8 +12,8 @@ namespace {
 constexpr Command kCommands[] = {
     {"config", "read and change your options in the shared options file", runConfig,
      printConfigHelp},
-    {"encrypt", "encrypt files under a key", runEncrypt, printEncryptHelp},
-    {"decrypt", "decrypt encrypted files", runDecrypt, printDecryptHelp},
+    {"encrypt", "encrypt files and folders under a key", runEncrypt, printEncryptHelp},
+    {"decrypt", "decrypt encrypted files and folders", runDecrypt, printDecryptHelp},
     {"info", "tell whether files are encrypted files and show their headers", runInfo,
      printInfoHelp},
     {"keys", "list, add and forget the keys that the key server remembers", runKeys,
