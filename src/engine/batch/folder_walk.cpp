@@ -36,6 +36,39 @@ void leaveFolderShortcut(const std::string& folder) {
   createFolderShortcut(application, folder, "/df \"" + quoted + "\"");
 }
 
+enum class Listing { Listed, Unlisted, Stopped };
+
+// Lists `folder` completely before any of its files is processed, so the
+// files a run creates there are not picked up again. Files whose names
+// `takeFile` accepts are collected; subfolders go to `enterSubfolder` at
+// once (depth first), which answers false to stop the run. A folder that
+// cannot be listed is a failure of that item.
+template <typename TakeFile, typename EnterSubfolder>
+Listing listFolder(const std::string& folder, ErrorList& errors,
+                   std::vector<std::string>& files, TakeFile takeFile,
+                   EnterSubfolder enterSubfolder) {
+  const std::string base = withSeparator(folder);
+  const auto listing = platform::listDirectory(base, "*.*");
+  if (!listing || listing->empty()) {
+    errors.add(folder, 3, Operation::Encryption);
+    return Listing::Unlisted;
+  }
+  for (const DirectoryEntry& entry : *listing) {
+    switch (classifyFindEntry(entry)) {
+    case 1:
+      if (takeFile(entry.name))
+        files.push_back(base + entry.name);
+      break;
+    case 0:
+      if (!enterSubfolder(base + entry.name))
+        return Listing::Stopped;
+      break;
+    default: break;
+    }
+  }
+  return Listing::Listed;
+}
+
 } // namespace
 
 int classifyFindEntry(const DirectoryEntry& entry) {
@@ -47,60 +80,39 @@ int classifyFindEntry(const DirectoryEntry& entry) {
 int encryptFolder(ProgressLink* progress, const std::string& folder,
                   std::int32_t subfolders, const KeyRecord& key,
                   std::int32_t deleteOriginal, ErrorList& errors) {
-  const std::string base = withSeparator(folder);
-  const auto listing = platform::listDirectory(base, "*.*");
-  if (!listing || listing->empty()) {
-    errors.add(folder, 3, Operation::Encryption);
-    return 1;
-  }
-  // The whole folder is listed before any of its files is processed, so
-  // the files encrypted here are not picked up again.
   std::vector<std::string> files;
-  for (const DirectoryEntry& entry : *listing) {
-    switch (classifyFindEntry(entry)) {
-    case 1: files.push_back(base + entry.name); break;
-    case 0:
-      if (subfolders && !encryptFolder(progress, base + entry.name, subfolders, key,
-                                       deleteOriginal, errors))
-        return 0;
-      break;
-    default: break;
-    }
-  }
+  const Listing listing = listFolder(
+      folder, errors, files, [](const std::string&) { return true; },
+      [&](const std::string& subfolder) {
+        return !subfolders || encryptFolder(progress, subfolder, subfolders, key,
+                                            deleteOriginal, errors);
+      });
+  if (listing != Listing::Listed)
+    return listing == Listing::Stopped ? 0 : 1;
   const std::size_t failuresBefore = errors.size();
   for (const std::string& path : files)
     if (!encryptOneFile(path, key, progress, deleteOriginal, errors, "", 1))
       return 0;
   // At least one file encrypted or skipped by the user.
   if (files.size() > errors.size() - failuresBefore)
-    leaveFolderShortcut(base);
+    leaveFolderShortcut(withSeparator(folder));
   return 1;
 }
 
 int decryptFolder(ProgressLink* progress, const std::string& folder, char* lastTarget,
                   const std::int32_t* subfolders, KeyRecord& lastKey,
                   std::int32_t* deleteFlag, ErrorList& errors) {
-  const std::string base = withSeparator(folder);
-  const auto listing = platform::listDirectory(base, "*.*");
-  if (!listing || listing->empty()) {
-    errors.add(folder, 3, Operation::Encryption);
-    return 1;
-  }
   std::vector<std::string> files;
-  for (const DirectoryEntry& entry : *listing) {
-    switch (classifyFindEntry(entry)) {
-    case 1:
-      if (hasEncryptedExtension(entry.name))
-        files.push_back(base + entry.name);
-      break;
-    case 0:
-      if (*subfolders && !decryptFolder(progress, base + entry.name, lastTarget,
-                                        subfolders, lastKey, deleteFlag, errors))
-        return 0;
-      break;
-    default: break;
-    }
-  }
+  const Listing listing = listFolder(
+      folder, errors, files,
+      [](const std::string& name) { return hasEncryptedExtension(name); },
+      [&](const std::string& subfolder) {
+        // Read anew for each subfolder: the key dialog may change it.
+        return !*subfolders || decryptFolder(progress, subfolder, lastTarget, subfolders,
+                                             lastKey, deleteFlag, errors);
+      });
+  if (listing != Listing::Listed)
+    return listing == Listing::Stopped ? 0 : 1;
   int result = 1;
   for (const std::string& path : files) {
     if (!decryptOneFile(path, lastTarget, lastKey, progress, deleteFlag, errors, 1)) {
@@ -108,7 +120,7 @@ int decryptFolder(ProgressLink* progress, const std::string& folder, char* lastT
       break;
     }
   }
-  removeFolderShortcut(base);
+  removeFolderShortcut(withSeparator(folder));
   return result;
 }
 

@@ -35,23 +35,6 @@ struct timespec toTimespec(std::uint64_t fileTime) {
 
 } // namespace
 
-File::File(File&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = kInvalid;
-}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalid;
-  }
-  return *this;
-}
-
-File::~File() {
-  close();
-}
-
 File File::open(const char* path, Access access, Share, Disposition disposition) {
   if (injectedFault(Op::Open) != Fault::None)
     return File();

@@ -1,5 +1,6 @@
 #include "platform/filesystem.h"
 #include "platform/fault_injection.h"
+#include "platform/filesystem_backend.h"
 
 #include <cerrno>
 #include <climits>
@@ -106,39 +107,22 @@ bool copyFile(const char* from, const char* to) {
   return ok;
 }
 
-int getFreeSpace(const char* root, std::uint64_t* freeBytes, std::uint64_t* totalBytes,
-                 std::uint64_t* totalFreeBytes) {
-  for (std::uint64_t* out : {freeBytes, totalBytes, totalFreeBytes})
-    if (out)
-      *out = 0;
-  const Fault fault = injectedFault(Op::FreeSpace);
-  if (fault == Fault::Fail)
-    return 0;
+bool backend::freeSpace(const char* root, FreeSpace& space) {
   struct statvfs vfs;
-  if (!root || ::statvfs(root, &vfs) != 0)
-    return 0;
+  if (::statvfs(root, &vfs) != 0)
+    return false;
   const std::uint64_t unit = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
-  if (freeBytes)
-    *freeBytes = fault == Fault::NoSpace ? 0 : unit * vfs.f_bavail;
-  if (totalBytes)
-    *totalBytes = unit * vfs.f_blocks;
-  if (totalFreeBytes)
-    *totalFreeBytes = fault == Fault::NoSpace ? 0 : unit * vfs.f_bfree;
-  return 1;
+  space.available = unit * vfs.f_bavail;
+  space.total = unit * vfs.f_blocks;
+  space.totalFree = unit * vfs.f_bfree;
+  return true;
 }
 
-std::size_t getLongPath(const char* path, char* buffer, std::size_t bufferSize) {
-  if (buffer && bufferSize)
-    buffer[0] = '\0';
-  if (injectedFault(Op::LongPath) != Fault::None || !path)
-    return 0;
+std::optional<std::string> backend::longPath(const char* path) {
   char resolved[PATH_MAX];
   if (!::realpath(path, resolved))
-    return 0;
-  const std::size_t length = std::strlen(resolved);
-  if (buffer && length < bufferSize)
-    std::memcpy(buffer, resolved, length + 1);
-  return length;
+    return std::nullopt;
+  return std::string(resolved);
 }
 
 void useLegacyKernelFunctions(bool) {}

@@ -6,28 +6,6 @@
 
 namespace ravelock::platform {
 
-Mapping::Mapping(Mapping&& other) noexcept
-    : data_(other.data_), size_(other.size_), section_(other.section_) {
-  other.data_ = nullptr;
-  other.size_ = 0;
-}
-
-Mapping& Mapping::operator=(Mapping&& other) noexcept {
-  if (this != &other) {
-    release();
-    data_ = other.data_;
-    size_ = other.size_;
-    section_ = other.section_;
-    other.data_ = nullptr;
-    other.size_ = 0;
-  }
-  return *this;
-}
-
-Mapping::~Mapping() {
-  release();
-}
-
 Mapping Mapping::ofFile(File& file, std::uint64_t size) {
   Mapping m;
   if (injectedFault(Op::MapFile) != Fault::None || size == 0)

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
 
 namespace ravelock::platform {
@@ -43,6 +44,13 @@ DWORD creationDisposition(Disposition disposition) {
   return OPEN_EXISTING;
 }
 
+// ReadFile and WriteFile take 32-bit counts; a larger transfer comes up
+// short and the callers' loops go on.
+DWORD transferCount(std::size_t want) {
+  return static_cast<DWORD>(
+      std::min<std::size_t>(want, std::numeric_limits<DWORD>::max()));
+}
+
 std::uint64_t fromFileTime(const FILETIME& t) {
   return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime;
 }
@@ -55,23 +63,6 @@ FILETIME toFileTime(std::uint64_t value) {
 }
 
 } // namespace
-
-File::File(File&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = kInvalid;
-}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalid;
-  }
-  return *this;
-}
-
-File::~File() {
-  close();
-}
 
 File File::open(const char* path, Access access, Share share, Disposition disposition) {
   if (injectedFault(Op::Open) != Fault::None) {
@@ -107,12 +98,8 @@ bool File::read(std::span<std::byte> buffer, std::size_t& got) {
   case Fault::Short: want /= 2; break;
   case Fault::None: break;
   }
-  // ReadFile takes a 32-bit count; larger reads go through readFully's loop.
-  DWORD ask = static_cast<DWORD>(want > std::numeric_limits<DWORD>::max()
-                                     ? std::numeric_limits<DWORD>::max()
-                                     : want);
   DWORD n = 0;
-  if (!ReadFile(native(handle_), buffer.data(), ask, &n, nullptr))
+  if (!ReadFile(native(handle_), buffer.data(), transferCount(want), &n, nullptr))
     return false;
   got = n;
   return true;
@@ -127,11 +114,8 @@ bool File::write(std::span<const std::byte> data, std::size_t& written) {
   case Fault::Short: want /= 2; break;
   case Fault::None: break;
   }
-  DWORD ask = static_cast<DWORD>(want > std::numeric_limits<DWORD>::max()
-                                     ? std::numeric_limits<DWORD>::max()
-                                     : want);
   DWORD n = 0;
-  if (!WriteFile(native(handle_), data.data(), ask, &n, nullptr))
+  if (!WriteFile(native(handle_), data.data(), transferCount(want), &n, nullptr))
     return false;
   written = n;
   return true;

@@ -5,26 +5,6 @@
 
 namespace ravelock::platform {
 
-FileView::FileView(FileView&& other) noexcept : data_(other.data_), size_(other.size_) {
-  other.data_ = nullptr;
-  other.size_ = 0;
-}
-
-FileView& FileView::operator=(FileView&& other) noexcept {
-  if (this != &other) {
-    release();
-    data_ = other.data_;
-    size_ = other.size_;
-    other.data_ = nullptr;
-    other.size_ = 0;
-  }
-  return *this;
-}
-
-FileView::~FileView() {
-  release();
-}
-
 FileView FileView::ofFile(File& file, std::uint64_t size) {
   FileView view;
   if (injectedFault(Op::MapFile) != Fault::None || size == 0) {

@@ -1,5 +1,6 @@
 #include "platform/filesystem.h"
 #include "platform/fault_injection.h"
+#include "platform/filesystem_backend.h"
 
 #include <windows.h>
 
@@ -85,75 +86,52 @@ bool copyFile(const char* from, const char* to) {
   return CopyFileA(from, to, FALSE) != 0;
 }
 
-int getFreeSpace(const char* root, std::uint64_t* freeBytes, std::uint64_t* totalBytes,
-                 std::uint64_t* totalFreeBytes) {
-  for (std::uint64_t* out : {freeBytes, totalBytes, totalFreeBytes})
-    if (out)
-      *out = 0;
-  const Fault fault = injectedFault(Op::FreeSpace);
-  if (fault == Fault::Fail)
-    return 0;
-  std::uint64_t available = 0, total = 0, totalFree = 0;
+bool backend::freeSpace(const char* root, FreeSpace& space) {
   using ExFn = BOOL WINAPI(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
   if (auto* ex = kernelFunction<ExFn>("GetDiskFreeSpaceExA")) {
     ULARGE_INTEGER a, t, f;
     if (!ex(root, &a, &t, &f))
-      return 0;
-    available = a.QuadPart;
-    total = t.QuadPart;
-    totalFree = f.QuadPart;
-  } else {
-    DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
-    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                           &clusters))
-      return 0;
-    // 64-bit products: volumes beyond 4 GB are reported correctly.
-    const std::uint64_t cluster = std::uint64_t{sectorsPerCluster} * bytesPerSector;
-    available = cluster * freeClusters;
-    total = cluster * clusters;
-    totalFree = available;
+      return false;
+    space.available = a.QuadPart;
+    space.total = t.QuadPart;
+    space.totalFree = f.QuadPart;
+    return true;
   }
-  if (fault == Fault::NoSpace)
-    available = totalFree = 0;
-  if (freeBytes)
-    *freeBytes = available;
-  if (totalBytes)
-    *totalBytes = total;
-  if (totalFreeBytes)
-    *totalFreeBytes = totalFree;
-  return 1;
+  DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
+  if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                         &clusters))
+    return false;
+  // 64-bit products: volumes beyond 4 GB are reported correctly.
+  const std::uint64_t cluster = std::uint64_t{sectorsPerCluster} * bytesPerSector;
+  space.available = cluster * freeClusters;
+  space.total = cluster * clusters;
+  space.totalFree = space.available;
+  return true;
 }
 
-std::size_t getLongPath(const char* path, char* buffer, std::size_t bufferSize) {
-  if (buffer && bufferSize)
-    buffer[0] = '\0';
-  if (injectedFault(Op::LongPath) != Fault::None || !path)
-    return 0;
+std::optional<std::string> backend::longPath(const char* path) {
   using LongFn = DWORD WINAPI(LPCSTR, LPSTR, DWORD);
   if (auto* longName = kernelFunction<LongFn>("GetLongPathNameA")) {
-    char full[MAX_PATH * 2];
-    const DWORD n = longName(path, full, sizeof full);
-    if (n == 0 || n >= sizeof full)
-      return n >= sizeof full ? n - 1 : 0;
-    if (buffer && n < bufferSize)
-      std::memcpy(buffer, full, n + 1);
-    return n;
+    std::string full(MAX_PATH, '\0');
+    DWORD n = longName(path, full.data(), static_cast<DWORD>(full.size()));
+    if (n >= full.size()) { // the size needed, terminator included
+      full.resize(n);
+      n = longName(path, full.data(), n);
+    }
+    if (n == 0 || n >= full.size())
+      return std::nullopt;
+    full.resize(n);
+    return full;
   }
   // Fallback: only the last component is made long.
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(path, &found);
   if (search == INVALID_HANDLE_VALUE)
-    return 0;
+    return std::nullopt;
   FindClose(search);
   char drive[_MAX_DRIVE], dir[_MAX_DIR];
   _splitpath(path, drive, dir, nullptr, nullptr);
-  char full[MAX_PATH * 2];
-  const int n = std::snprintf(full, sizeof full, "%s%s%s", drive, dir, found.cFileName);
-  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof full)
-    return 0;
-  if (buffer && static_cast<std::size_t>(n) < bufferSize)
-    std::memcpy(buffer, full, static_cast<std::size_t>(n) + 1);
-  return static_cast<std::size_t>(n);
+  return std::string(drive) + dir + found.cFileName;
 }
 
 } // namespace ravelock::platform

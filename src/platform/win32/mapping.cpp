@@ -5,30 +5,6 @@
 
 namespace ravelock::platform {
 
-Mapping::Mapping(Mapping&& other) noexcept
-    : data_(other.data_), size_(other.size_), section_(other.section_) {
-  other.data_ = nullptr;
-  other.size_ = 0;
-  other.section_ = 0;
-}
-
-Mapping& Mapping::operator=(Mapping&& other) noexcept {
-  if (this != &other) {
-    release();
-    data_ = other.data_;
-    size_ = other.size_;
-    section_ = other.section_;
-    other.data_ = nullptr;
-    other.size_ = 0;
-    other.section_ = 0;
-  }
-  return *this;
-}
-
-Mapping::~Mapping() {
-  release();
-}
-
 // A section of `size` bytes over `file`; INVALID_HANDLE_VALUE gives one
 // backed by the paging file.
 static bool mapSection(HANDLE file, std::uint64_t size, HANDLE& section, void*& view) {
