@@ -271,4 +271,13 @@ bool saveScreenshot(HWND window, const std::wstring& path) {
   return static_cast<bool>(out);
 }
 
+void installPrograms(const std::filesystem::path& folder,
+                     std::initializer_list<const char*> names) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::filesystem::path bin = std::filesystem::path(self).parent_path();
+  for (const char* name : names)
+    std::filesystem::copy_file(bin / name, folder / name);
+}
+
 } // namespace ravelock::gui

@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <initializer_list>
 #include <string>
 
 namespace ravelock::gui {
@@ -73,5 +75,10 @@ void moveWindow(HWND window, int x, int y);
 // Saves what the screen shows of `window` (frame and title bar included)
 // as a PNG file. False when it could not be written.
 bool saveScreenshot(HWND window, const std::wstring& path);
+
+// Copies the named programs from the test program's own folder into
+// `folder`, side by side as an installation has them.
+void installPrograms(const std::filesystem::path& folder,
+                     std::initializer_list<const char*> names);
 
 } // namespace ravelock::gui

@@ -100,11 +100,7 @@ class KeyDialogs : public testing::Test {
 protected:
   static void SetUpTestSuite() {
     install = new TempDir;
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const fs::path bin = fs::path(self).parent_path();
-    for (const char* name : {"velldll.dll", "vellserver.exe", "key_host.exe"})
-      fs::copy_file(bin / name, install->path() / name);
+    installPrograms(install->path(), {"velldll.dll", "vellserver.exe", "key_host.exe"});
     keys = new keyserver::KeyServerClient;
     keys->connectFromFolder(install->path().string(), true, nullptr);
   }

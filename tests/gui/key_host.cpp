@@ -6,6 +6,7 @@
 //
 // LIST holds one path per line; RESULT receives the export's answer.
 
+#include "item_list_file.h"
 #include <windows.h>
 
 #include <cstdint>
@@ -15,24 +16,6 @@
 #include <string>
 
 namespace {
-
-// The item list: paths back to back, each ended by a NUL, then one more.
-std::string readItems(const char* listFile, int& count) {
-  std::ifstream in(listFile);
-  std::string items, line;
-  count = 0;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
-    if (line.empty())
-      continue;
-    items += line;
-    items.push_back('\0');
-    ++count;
-  }
-  items.push_back('\0');
-  return items;
-}
 
 template <typename Fn> Fn* bind(HMODULE library, const char* name) {
   return reinterpret_cast<Fn*>(reinterpret_cast<void*>(GetProcAddress(library, name)));
@@ -49,7 +32,7 @@ int main(int argc, char** argv) {
   if (!library)
     return 3;
   int count = 0;
-  const std::string items = readItems(argv[2], count);
+  const std::string items = ravelock::gui::readItems(argv[2], count);
   int32_t answer = -2;
   if (std::strcmp(argv[1], "encrypt") == 0) {
     auto* run = bind<int32_t(const char*, int32_t)>(library, "CryptFiles");

@@ -10,6 +10,7 @@
 
 #include "engine/batch/jobs.h"
 #include "engine/dialogs/progress_dialog.h"
+#include "item_list_file.h"
 #include "ravelock/velldll.h"
 #include "ui/resources.h"
 
@@ -23,24 +24,6 @@
 namespace {
 
 using namespace ravelock;
-
-// The item list: paths back to back, each ended by a NUL, then one more.
-std::string readItems(const char* listFile, int& count) {
-  std::ifstream in(listFile);
-  std::string items, line;
-  count = 0;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
-    if (line.empty())
-      continue;
-    items += line;
-    items.push_back('\0');
-    ++count;
-  }
-  items.push_back('\0');
-  return items;
-}
 
 void writeResult(const char* resultFile, int answer, const char* lastTarget) {
   std::ofstream out(resultFile, std::ios::binary);
@@ -57,7 +40,7 @@ int decrypt(const char* listFile, const char* resultFile) {
   if (!run)
     return 3;
   int count = 0;
-  const std::string items = readItems(listFile, count);
+  const std::string items = gui::readItems(listFile, count);
   char lastTarget[260] = {};
   writeResult(resultFile, run(items.c_str(), count, lastTarget), lastTarget);
   return 0;
@@ -74,7 +57,7 @@ int encrypt(const char* key, const char* listFile, const char* resultFile) {
   record.length = static_cast<std::uint32_t>(std::strlen(record.key));
   std::strcpy(record.name, "gui key");
   int count = 0;
-  const std::string items = readItems(listFile, count);
+  const std::string items = gui::readItems(listFile, count);
   engine::EncryptJob job;
   job.items = items.c_str();
   job.count = count;
