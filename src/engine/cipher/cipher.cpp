@@ -1,12 +1,15 @@
 #include "engine/cipher/cipher.h"
 
-#include "engine/cipher/byte_order.h"
 #include "engine/cipher/cipher_tables.h"
+#include "platform/byte_order.h"
 #include "platform/secure_wipe.h"
 
 #include <algorithm>
 
 namespace ravelock::engine {
+
+using platform::loadLe32;
+using platform::storeLe32;
 
 namespace {
 

@@ -1,10 +1,13 @@
 #include "engine/cipher/crc32.h"
 
-#include "engine/cipher/byte_order.h"
+#include "platform/byte_order.h"
 
 #include <array>
 
 namespace ravelock::engine {
+
+using platform::loadLe32;
+using platform::storeLe32;
 
 namespace {
 
