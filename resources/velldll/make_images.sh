@@ -2,22 +2,15 @@
 # Draws velldll's pictures with ImageMagick and Python: the success icon
 # (a white tick on a blue disc), the failure icon (a white cross on a red
 # disc), each at 16, 32 and 48 pixels, and the hand cursor shown over
-# clickable labels (hot spot at the finger tip). Run by hand; the results
-# are committed.
+# clickable labels (hot spot at the finger tip). Run by `make images`; the
+# results are committed.
 set -eu
 cd "$(dirname "$0")"
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. ../images.sh
 
 disc() { # colour rim file
   convert -size 192x192 xc:none -fill "$2" -draw 'circle 96,96 96,6' \
     -fill "$1" -draw 'circle 96,96 96,16' "$3"
-}
-icon() { # drawing.png out.ico
-  for size in 16 32 48; do
-    convert "$1" -resize ${size}x${size} "$tmp/i$size.png"
-  done
-  convert "$tmp/i16.png" "$tmp/i32.png" "$tmp/i48.png" "$2"
 }
 
 disc '#1f5fd0' '#0b2f78' "$tmp/success.png"

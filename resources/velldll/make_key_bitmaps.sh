@@ -2,7 +2,7 @@
 # Draws the masking button's two pictures with ImageMagick, 22 x 20 pixels,
 # each a whole raised button face: key_masked.bmp (1013) three asterisks,
 # the key is hidden; key_shown.bmp (1011) an open eye, the key is shown.
-# Run by hand; the results are committed.
+# Run by `make images`; the results are committed.
 set -eu
 cd "$(dirname "$0")"
 

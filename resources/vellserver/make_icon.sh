@@ -1,10 +1,9 @@
 #!/bin/sh
 # Draws vellserver.ico: a gold key on a dark blue disc, at 16, 32 and 48
-# pixels. Run once by hand (ImageMagick); the .ico is committed.
+# pixels. Run by `make images` (ImageMagick); the .ico is committed.
 set -eu
 cd "$(dirname "$0")"
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. ../images.sh
 convert -size 192x192 xc:none \
   -fill '#1f3b73' -draw 'circle 96,96 96,4' \
   -fill '#f2c230' -stroke '#8a6a00' -strokewidth 6 \
@@ -14,7 +13,4 @@ convert -size 192x192 xc:none \
   -draw 'rectangle 154,106 168,126' \
   -stroke none -fill '#1f3b73' -draw 'circle 62,96 62,80' \
   "$tmp/key.png"
-for size in 16 32 48; do
-  convert "$tmp/key.png" -resize ${size}x${size} "$tmp/key$size.png"
-done
-convert "$tmp/key16.png" "$tmp/key32.png" "$tmp/key48.png" vellserver.ico
+icon "$tmp/key.png" vellserver.ico

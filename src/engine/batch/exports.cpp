@@ -6,6 +6,7 @@
 #include "engine/files/file_test.h"
 #include "engine/format/header.h"
 #include "engine/results.h"
+#include "ravelock_version.h"
 
 #include <cstddef>
 #include <cstring>
@@ -93,9 +94,9 @@ VELLDLL_API int32_t IsValidDatabazeRLKfile(const unsigned char* payload, uint32_
 
 VELLDLL_API int32_t DllGetVersion(RlkDllVersionInfo* info) {
   if (info && info->cbSize == sizeof(RlkDllVersionInfo)) {
-    info->dwMajorVersion = 1;
-    info->dwMinorVersion = 1;
-    info->dwBuildNumber = 4;
+    info->dwMajorVersion = RAVELOCK_VERSION_MAJOR;
+    info->dwMinorVersion = RAVELOCK_VERSION_MINOR;
+    info->dwBuildNumber = RAVELOCK_VERSION_BUILD;
     info->dwPlatformID = 1; // DLLVER_PLATFORM_WINDOWS
   }
   return 0;
