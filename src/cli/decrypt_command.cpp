@@ -67,17 +67,16 @@ void decryptToOutput(const std::string& file, const std::string& output,
   HeaderInfo info{};
   std::int32_t result = testEncryptedFile(file.c_str(), &info);
   if (result == kResultOk) {
-    KeyRecord current{}, named{};
+    platform::Wiped<KeyRecord> current, named;
     auto& server = keyserver::KeyServerClient::process();
-    if (server.GetCurrentKey(current) != 1)
-      current = KeyRecord{};
-    if (server.FindKey(info.keyName, named) != 1)
-      named = KeyRecord{};
-    char target[kMaxPath] = {};
-    std::memcpy(target, output.c_str(), output.size());
-    result = DecryptFile(file.c_str(), target, &current, &named, &link, &deleteOriginal);
-    platform::secureWipe(&current, sizeof current);
-    platform::secureWipe(&named, sizeof named);
+    if (server.GetCurrentKey(*current) != 1)
+      *current = KeyRecord{};
+    if (server.FindKey(info.keyName, *named) != 1)
+      *named = KeyRecord{};
+    char target[kMaxPath];
+    storePath(output, target);
+    result = DecryptFile(file.c_str(), target, current.get(), named.get(), &link,
+                         &deleteOriginal);
   }
   if (result == kResultOk || result == kResultStopped)
     link.send(UM_QUERY_ABORT, QUERY_FILE_DONE, 0);
@@ -110,9 +109,9 @@ int runDecrypt(std::span<char* const> args) {
     return kExitUsage;
   }
 
-  KeyRecord givenKey{};
+  platform::Wiped<KeyRecord> givenKey;
   const bool keyGiven = a.given("--key-file") || std::getenv(kKeyEnvironment);
-  if (keyGiven && !obtainKey({a.value("--key-file"), false}, givenKey))
+  if (keyGiven && !obtainKey({a.value("--key-file"), false}, *givenKey))
     return kExitUsage;
   const bool serverConnected = connectKeyServer(a.has("--remember"));
   if (a.has("--remember") && !serverConnected)
@@ -124,7 +123,7 @@ int runDecrypt(std::span<char* const> args) {
   choices.existing = existingTargetChoice(a);
   choices.remember = a.has("--remember") && serverConnected;
   choices.keepDamaged = a.has("--keep-damaged");
-  choices.givenKey = keyGiven ? &givenKey : nullptr;
+  choices.givenKey = keyGiven ? givenKey.get() : nullptr;
   ConsoleLink link(true, choices);
   ConsoleLink::catchInterrupt();
 
@@ -143,7 +142,6 @@ int runDecrypt(std::span<char* const> args) {
     job.lastTarget = lastTarget;
     decryptWorker(job);
   }
-  platform::secureWipe(&givenKey, sizeof givenKey);
   if (ConsoleLink::interrupted())
     return kExitInterrupted;
   return link.failures() == 0 ? kExitOk : kExitFailed;

@@ -61,15 +61,15 @@ int runEncrypt(std::span<char* const> args) {
     return kExitUsage;
   }
 
-  KeyRecord key{};
-  if (!obtainKey({a.value("--key-file"), true}, key))
+  platform::Wiped<KeyRecord> key;
+  if (!obtainKey({a.value("--key-file"), true}, *key))
     return kExitUsage;
   const std::string name = a.value("--name");
   const std::size_t kept = platform::cutOnCharBoundary(name.c_str(), kMaxKeyNameLength);
   if (kept < name.size())
     std::fprintf(stderr, "ravelock encrypt: the key name is cut to its first %zu bytes\n",
                  kept);
-  std::memcpy(key.name, name.data(), kept);
+  std::memcpy(key->name, name.data(), kept);
 
   RunChoices choices;
   choices.existing = existingTargetChoice(a);
@@ -79,13 +79,12 @@ int runEncrypt(std::span<char* const> args) {
   engine::EncryptJob job;
   job.items = items.c_str();
   job.count = static_cast<int>(a.positional().size());
-  job.key = &key;
+  job.key = key.get();
   job.progress = &link;
   job.targetName = a.value("--output");
   job.deleteOriginal = a.has("--remove-original");
   job.subfolders = a.has("-r") || a.has("--recursive");
   engine::encryptWorker(job);
-  platform::secureWipe(&key, sizeof key);
   if (ConsoleLink::interrupted())
     return kExitInterrupted;
   return link.failures() == 0 ? kExitOk : kExitFailed;

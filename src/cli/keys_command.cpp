@@ -76,7 +76,8 @@ int listKeys(KeyServerClient& client) {
 }
 
 int addKey(KeyServerClient& client, const Arguments& a) {
-  KeyRecord record{};
+  platform::Wiped<KeyRecord> wiped;
+  KeyRecord& record = *wiped;
   if (!obtainKey({a.value("--key-file"), true}, record))
     return kExitUsage;
   const std::string name = a.value("--name");
@@ -107,9 +108,8 @@ int addKey(KeyServerClient& client, const Arguments& a) {
     std::fprintf(stderr, "ravelock keys: cannot start the key server (%s)\n",
                  serverProgram().c_str());
   if (ready) {
-    KeyRecord existing{};
-    const bool replacing = client.FindKey(stored.c_str(), existing) == 1;
-    platform::secureWipe(&existing, sizeof existing);
+    const bool replacing =
+        client.FindKey(stored.c_str(), *platform::Wiped<KeyRecord>()) == 1;
     result = client.StoreKey(record);
     if (result == 1)
       std::printf("%s the key \"%s\"\n", replacing ? "replaced" : "remembered",
@@ -119,15 +119,12 @@ int addKey(KeyServerClient& client, const Arguments& a) {
     else
       complain("the key server does not answer");
   }
-  platform::secureWipe(&record, sizeof record);
   return result == 1 ? kExitOk : kExitFailed;
 }
 
 int deleteKey(KeyServerClient& client, const std::string& name) {
-  KeyRecord existing{};
-  const bool found =
-      connectToRunning(client) && client.FindKey(name.c_str(), existing) == 1;
-  platform::secureWipe(&existing, sizeof existing);
+  const bool found = connectToRunning(client) &&
+                     client.FindKey(name.c_str(), *platform::Wiped<KeyRecord>()) == 1;
   if (!found) {
     std::fprintf(stderr, "ravelock keys: no key named \"%s\"\n", printable(name).c_str());
     return kExitFailed;

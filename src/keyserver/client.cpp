@@ -339,17 +339,16 @@ int KeyServerClient::ExportNamedKeys(std::vector<unsigned char>& buffer,
   std::uint32_t copied = 0;
   const char* name = names;
   for (std::uint32_t i = 0; i < wanted && *name; ++i) {
-    KeyRecord record;
+    platform::Wiped<KeyRecord> record;
     bool answered = false;
-    const bool found = findInBatch(lock, name, record, answered);
+    const bool found = findInBatch(lock, name, *record, answered);
     if (!answered) {
       wipe(out);
       return 0;
     }
     if (found) {
-      const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
-      out.insert(out.end(), bytes, bytes + sizeof record);
-      platform::secureWipe(&record, sizeof record);
+      const auto* bytes = reinterpret_cast<const unsigned char*>(record.get());
+      out.insert(out.end(), bytes, bytes + sizeof(KeyRecord));
       ++copied;
     }
     name += std::strlen(name) + 1;
@@ -373,10 +372,9 @@ int KeyServerClient::StoreKeys(const KeyRecord* records, std::uint32_t count,
     const KeyRecord& record = records[i];
     if (ask || skipExisting) {
       const BoundedName name(record);
-      KeyRecord existing;
       bool answered = false;
-      const bool exists = findInBatch(lock, name.text, existing, answered);
-      platform::secureWipe(&existing, sizeof existing);
+      const bool exists =
+          findInBatch(lock, name.text, *platform::Wiped<KeyRecord>(), answered);
       // A server that stopped answering would cost a second per record.
       if (!answered)
         return 0;

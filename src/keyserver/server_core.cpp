@@ -84,10 +84,9 @@ Reply ServerCore::handle(std::span<const unsigned char> request,
       out.status(kStatusBadRequest);
       break;
     }
-    KeyRecord record;
-    std::memcpy(&record, payload.data(), sizeof record);
-    const bool stored = store_.store(record) == KeyStore::StoreResult::Stored;
-    platform::secureWipe(&record, sizeof record);
+    platform::Wiped<KeyRecord> record;
+    std::memcpy(record.get(), payload.data(), sizeof(KeyRecord));
+    const bool stored = store_.store(*record) == KeyStore::StoreResult::Stored;
     out.status(stored ? kStatusStored : kStatusNotStored);
     break;
   }

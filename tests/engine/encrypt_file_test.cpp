@@ -137,8 +137,9 @@ TEST(EncryptFile, TimesAndAttributesCarryOver) {
     EXPECT_EQ(got.lastWrite, stamps.lastWrite);
     EXPECT_EQ(got.lastAccess, stamps.lastAccess);
 #ifdef _WIN32
-    if (!test::runningUnderWine())
+    if (!test::runningUnderWine()) {
       EXPECT_EQ(got.creation, stamps.creation);
+    }
 #endif
     f.close();
     platform::setAttributes(target.c_str(), platform::kAttrNormal);

@@ -285,8 +285,9 @@ TEST_F(RunDialogs, EachAnswerToAnExistingTargetHasItsEffectOnDisk) {
                 std::string(written ? "new " : "old ") + name)
           << name;
     }
-    if (c.renamed)
+    if (c.renamed) {
       EXPECT_EQ(readFile(renamed), "new " + first);
+    }
     // Nothing else is left behind.
     EXPECT_EQ(filesIn(folder), names);
   }

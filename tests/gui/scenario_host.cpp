@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -53,8 +54,10 @@ int encrypt(const char* key, const char* listFile, const char* resultFile) {
   if (!resources)
     return 3;
   KeyRecord record{};
-  std::strncpy(record.key, key, kMaxKeyLength);
-  record.length = static_cast<std::uint32_t>(std::strlen(record.key));
+  // A key of 56 bytes has no terminator in the record.
+  const std::size_t length = std::min(std::strlen(key), kMaxKeyLength);
+  std::memcpy(record.key, key, length);
+  record.length = static_cast<std::uint32_t>(length);
   std::strcpy(record.name, "gui key");
   int count = 0;
   const std::string items = gui::readItems(listFile, count);

@@ -70,8 +70,9 @@ TEST(FileOps, TimesCarryOver) {
   EXPECT_EQ(got.lastWrite, set.lastWrite);
   EXPECT_EQ(got.lastAccess, set.lastAccess);
 #ifdef _WIN32
-  if (!test::runningUnderWine())
+  if (!test::runningUnderWine()) {
     EXPECT_EQ(got.creation, set.creation);
+  }
 #endif
 }
 

@@ -101,7 +101,7 @@ int encryptFolder(ProgressLink* progress, const std::string& folder,
 
 int decryptFolder(ProgressLink* progress, const std::string& folder, char* lastTarget,
                   const std::int32_t* subfolders, KeyRecord& lastKey,
-                  std::int32_t* deleteFlag, ErrorList& errors) {
+                  std::int32_t* deleteOriginal, ErrorList& errors) {
   std::vector<std::string> files;
   const Listing listing = listFolder(
       folder, errors, files,
@@ -109,13 +109,13 @@ int decryptFolder(ProgressLink* progress, const std::string& folder, char* lastT
       [&](const std::string& subfolder) {
         // Read anew for each subfolder: the key dialog may change it.
         return !*subfolders || decryptFolder(progress, subfolder, lastTarget, subfolders,
-                                             lastKey, deleteFlag, errors);
+                                             lastKey, deleteOriginal, errors);
       });
   if (listing != Listing::Listed)
     return listing == Listing::Stopped ? 0 : 1;
   int result = 1;
   for (const std::string& path : files) {
-    if (!decryptOneFile(path, lastTarget, lastKey, progress, deleteFlag, errors, 1)) {
+    if (!decryptOneFile(path, lastTarget, lastKey, progress, deleteOriginal, errors, 1)) {
       result = 0;
       break;
     }

@@ -29,7 +29,7 @@ int encryptFolder(ProgressLink* progress, const std::string& folder,
                   std::int32_t deleteOriginal, ErrorList& errors);
 int decryptFolder(ProgressLink* progress, const std::string& folder, char* lastTarget,
                   const std::int32_t* subfolders, KeyRecord& lastKey,
-                  std::int32_t* deleteFlag, ErrorList& errors);
+                  std::int32_t* deleteOriginal, ErrorList& errors);
 
 // The engine library's own folder, with a trailing separator; 1, or 0 when
 // it cannot be told.

@@ -15,24 +15,22 @@ int cryptFilesFlow(const char* items, int count, EncryptionDialogs& dialogs,
                         options::getKeepFile(true, true, at),
                         options::getBrowseSubfolders(true, true, at)};
   RunChoices final = read;
-  KeyRecord key{};
+  platform::Wiped<KeyRecord> key;
   std::string targetName;
-  if (!dialogs.askKey(items, count, hasFolder, final, key, targetName)) {
-    platform::secureWipe(&key, sizeof key);
+  if (!dialogs.askKey(items, count, hasFolder, final, *key, targetName))
     return 1;
-  }
   EncryptJob job;
   job.items = items;
   job.count = count;
-  job.key = &key;
+  job.key = key.get();
   job.targetName = targetName;
   job.subfolders = final.subfolders ? 1 : 0;
   job.deleteOriginal = final.keep ? 0 : 1;
   dialogs.showProgress(job);
   // Remembered once, after the whole run.
   if (final.remember)
-    storeKey(key);
-  platform::secureWipe(&key, sizeof key);
+    storeKey(*key);
+  key.wipe();
   if (final.remember != read.remember)
     options::setRememberKeys(true, final.remember, at);
   if (final.keep != read.keep)

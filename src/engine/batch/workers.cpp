@@ -91,8 +91,8 @@ int encryptOneFile(const std::string& path, const KeyRecord& key, ProgressLink* 
 }
 
 int decryptOneFile(const std::string& path, char* lastTarget, KeyRecord& lastKey,
-                   ProgressLink* progress, std::int32_t* deleteFlag, ErrorList& errors,
-                   std::uintptr_t showSkip) {
+                   ProgressLink* progress, std::int32_t* deleteOriginal,
+                   ErrorList& errors, std::uintptr_t showSkip) {
   lastTarget[0] = '\0';
   if (progress)
     progress->setStopState(STOP_NONE);
@@ -104,22 +104,20 @@ int decryptOneFile(const std::string& path, char* lastTarget, KeyRecord& lastKey
     return runGoesOn(progress);
   }
   auto& server = keyserver::KeyServerClient::process();
-  KeyRecord current{};
+  platform::Wiped<KeyRecord> current;
   if (lastKey.length > 0)
-    current = lastKey;
-  else if (server.GetCurrentKey(current) != 1)
-    current = KeyRecord{};
-  KeyRecord named{};
-  if (server.FindKey(info.keyName, named) != 1)
-    named = KeyRecord{};
-  const std::int32_t result =
-      DecryptFile(path.c_str(), lastTarget, &current, &named, progress, deleteFlag);
+    *current = lastKey;
+  else if (server.GetCurrentKey(*current) != 1)
+    *current = KeyRecord{};
+  platform::Wiped<KeyRecord> named;
+  if (server.FindKey(info.keyName, *named) != 1)
+    *named = KeyRecord{};
+  const std::int32_t result = DecryptFile(path.c_str(), lastTarget, current.get(),
+                                          named.get(), progress, deleteOriginal);
   if (result == kResultOk)
-    lastKey = current;
+    lastKey = *current;
   else
     lastTarget[0] = '\0'; // a target chosen in the key dialog is no result
-  platform::secureWipe(&current, sizeof current);
-  platform::secureWipe(&named, sizeof named);
   return afterFile(path, result, Operation::Decryption, progress, errors);
 }
 
@@ -138,16 +136,15 @@ void encryptWorker(EncryptJob& job) {
 
 void decryptWorker(DecryptJob& job) {
   ErrorList errors;
-  KeyRecord lastKey{};
+  platform::Wiped<KeyRecord> lastKey;
   runItems(job.items, job.count, errors, [&](const std::string& path, int remaining) {
     if (platform::isDirectory(path.c_str()))
-      return decryptFolder(job.progress, path, job.lastTarget, &job.subfolders, lastKey,
+      return decryptFolder(job.progress, path, job.lastTarget, &job.subfolders, *lastKey,
                            &job.deleteOriginal, errors);
-    return decryptOneFile(path, job.lastTarget, lastKey, job.progress,
+    return decryptOneFile(path, job.lastTarget, *lastKey, job.progress,
                           &job.deleteOriginal, errors,
                           static_cast<std::uintptr_t>(remaining));
   });
-  platform::secureWipe(&lastKey, sizeof lastKey);
   endRun(job.progress, errors);
 }
 

@@ -17,7 +17,7 @@ int encryptOneFile(const std::string& path, const KeyRecord& key, ProgressLink* 
                    std::int32_t deleteOriginal, ErrorList& errors,
                    const std::string& targetName, std::uintptr_t showSkip);
 int decryptOneFile(const std::string& path, char* lastTarget, KeyRecord& lastKey,
-                   ProgressLink* progress, std::int32_t* deleteFlag, ErrorList& errors,
-                   std::uintptr_t showSkip);
+                   ProgressLink* progress, std::int32_t* deleteOriginal,
+                   ErrorList& errors, std::uintptr_t showSkip);
 
 } // namespace ravelock::engine

@@ -164,9 +164,9 @@ void DecryptKeyDialog::onOk() {
     message(IDS_EMPTY_KEY, MB_ICONEXCLAMATION | MB_OK);
     return;
   }
-  KeyRecord entered = *request_.key;
+  platform::Wiped<KeyRecord> wiped(*request_.key);
+  KeyRecord& entered = *wiped;
   if (!setKey(key.get(), entered)) {
-    platform::secureWipe(&entered, sizeof entered);
     message(IDS_NOT_IN_CODE_PAGE, MB_ICONERROR | MB_OK);
     focus(IDC_KEY);
     return;
@@ -183,7 +183,6 @@ void DecryptKeyDialog::onOk() {
       message(IDS_DECRYPT_NAME_EXISTS, MB_ICONQUESTION | MB_YESNO) != IDYES)
     choices_.remember = false;
   std::memcpy(request_.key, &entered, sizeof entered);
-  platform::secureWipe(&entered, sizeof entered);
   if (!chosenTarget_.empty() && request_.target)
     std::memcpy(request_.target, chosenTarget_.c_str(), chosenTarget_.size() + 1);
   end(IDOK);

@@ -186,21 +186,18 @@ bool EncryptKeyDialog::typedKey() {
     SendMessageW(item(IDC_KEY_CONFIRM), EM_SETSEL, 0, -1);
     return false;
   }
-  KeyRecord record{};
-  if (!setKey(key.get(), record)) {
+  platform::Wiped<KeyRecord> record;
+  if (!setKey(key.get(), *record)) {
     message(IDS_NOT_IN_CODE_PAGE, MB_ICONERROR | MB_OK);
     focus(IDC_KEY);
     return false;
   }
   KeyNameDialog nameDialog(resources(), proposedKeyName(),
                            choices_.remember ? &names_ : nullptr);
-  if (!nameDialog.ask(hwnd())) {
-    platform::secureWipe(&record, sizeof record);
+  if (!nameDialog.ask(hwnd()))
     return false;
-  }
-  std::memcpy(record.name, nameDialog.name().c_str(), nameDialog.name().size() + 1);
-  key_ = record;
-  platform::secureWipe(&record, sizeof record);
+  std::memcpy(record->name, nameDialog.name().c_str(), nameDialog.name().size() + 1);
+  key_ = *record;
   return true;
 }
 

@@ -22,7 +22,10 @@ template <typename Fn> Fn* kernelFunction(const char* name) {
   if (legacyKernel.load())
     return nullptr;
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  return kernel ? reinterpret_cast<Fn*>(GetProcAddress(kernel, name)) : nullptr;
+  // By way of void*: FARPROC's own type says nothing of the function's.
+  return kernel ? reinterpret_cast<Fn*>(
+                      reinterpret_cast<void*>(GetProcAddress(kernel, name)))
+                : nullptr;
 }
 
 } // namespace
