@@ -28,6 +28,8 @@ public:
   void release();
 
 private:
+  // The backend's part of the operation above, after the fault hook.
+  static FileView ofFileBackend(File& file, std::uint64_t size);
   const unsigned char* data_ = nullptr;
   std::uint64_t size_ = 0;
 };

@@ -1,17 +1,40 @@
-#include "platform/fault_injection.h"
+#include "platform/backend.h"
 #include "platform/filesystem.h"
-#include "platform/filesystem_backend.h"
 
 #include <cstring>
 #include <initializer_list>
 
 namespace ravelock::platform {
 
+// Each operation asks the fault hook before the backend touches the system.
+
+std::uint32_t getAttributes(const char* path) {
+  return backend::refused(Op::GetAttributes) ? kInvalidAttributes
+                                             : backend::getAttributes(path);
+}
+
+bool setAttributes(const char* path, std::uint32_t attributes) {
+  return !backend::refused(Op::SetAttributes) && backend::setAttributes(path, attributes);
+}
+
+bool moveFile(const char* from, const char* to, bool replace) {
+  return !backend::refused(Op::Move) && backend::moveFile(from, to, replace);
+}
+
+bool deleteFile(const char* path) {
+  return !backend::refused(Op::Delete) && backend::deleteFile(path);
+}
+
+bool copyFile(const char* from, const char* to) {
+  return !backend::refused(Op::Copy) && backend::copyFile(from, to);
+}
+
 int getFreeSpace(const char* root, std::uint64_t* freeBytes, std::uint64_t* totalBytes,
                  std::uint64_t* totalFreeBytes) {
   for (std::uint64_t* out : {freeBytes, totalBytes, totalFreeBytes})
     if (out)
       *out = 0;
+  // A full disk is not a refusal: the space is read, then reported as none.
   const Fault fault = injectedFault(Op::FreeSpace);
   backend::FreeSpace space;
   if (fault == Fault::Fail || !root || !backend::freeSpace(root, space))

@@ -3,7 +3,9 @@
 
 #include "platform/file.h"
 #include "platform/file_view.h"
+#include "platform/ipc.h"
 #include "platform/mapping.h"
+#include "platform/process.h"
 
 #include <utility>
 
@@ -54,6 +56,40 @@ FileView& FileView::operator=(FileView&& other) noexcept {
 }
 
 FileView::~FileView() {
+  release();
+}
+
+SharedSection::SharedSection(SharedSection&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
+      handle_(std::exchange(other.handle_, -1)) {}
+
+SharedSection& SharedSection::operator=(SharedSection&& other) noexcept {
+  if (this != &other) {
+    close();
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    handle_ = std::exchange(other.handle_, -1);
+  }
+  return *this;
+}
+
+SharedSection::~SharedSection() {
+  close();
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : handle_(std::exchange(other.handle_, kNone)), status_(other.status_) {}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+  if (this != &other) {
+    release();
+    handle_ = std::exchange(other.handle_, kNone);
+    status_ = other.status_;
+  }
+  return *this;
+}
+
+ChildProcess::~ChildProcess() {
   release();
 }
 

@@ -47,6 +47,8 @@ public:
   void close();
 
 private:
+  // The backend's part of the operation above, after the fault hook.
+  static NamedMutex openBackend(const char* name);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
@@ -72,6 +74,8 @@ public:
   void close();
 
 private:
+  // The backend's part of the operation above, after the fault hook.
+  static NamedEvent openBackend(const char* name);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
@@ -98,6 +102,8 @@ public:
   void close();
 
 private:
+  // The backend's part of the operation above, after the fault hook.
+  static SharedSection openBackend(const char* name, std::size_t size);
   unsigned char* data_ = nullptr;
   std::size_t size_ = 0;
   std::intptr_t handle_ = -1; // section handle or descriptor
@@ -130,6 +136,9 @@ public:
   void release();
 
 private:
+  // The backend's part of the operation above, after the fault hook.
+  static RunningMark takeBackend(const char* name, std::uint32_t timeoutMs);
+  static MarkState probeBackend(const char* name);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -8,6 +8,10 @@
 
 namespace ravelock::platform {
 
+namespace win32 {
+struct SectionView;
+}
+
 class Mapping {
 public:
   Mapping() = default;
@@ -29,6 +33,11 @@ public:
   void release();
 
 private:
+  // The backend's part of the operation above, after the fault hook.
+  static Mapping ofFileBackend(File& file, std::uint64_t size);
+  static Mapping anonymousBackend(std::uint64_t size);
+  // Windows: takes over a mapped section of `size` bytes (none when invalid).
+  static Mapping adopt(const win32::SectionView& mapped, std::uint64_t size);
   unsigned char* data_ = nullptr;
   std::uint64_t size_ = 0;
   std::intptr_t section_ = 0; // Windows mapping handle; unused on POSIX

@@ -50,6 +50,11 @@ public:
   void kill();
 
 private:
+  // Ends the child if it runs and lets go of its handle.
+  void release();
+  // The backend's part of the operation above, after the fault hook.
+  static ChildProcess startBackend(const std::string& program,
+                                   const std::vector<std::string>& args);
   static constexpr std::intptr_t kNone = -1;
   std::intptr_t handle_ = kNone; // process handle, or the pid natively
   std::optional<int> status_;

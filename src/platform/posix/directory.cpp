@@ -1,5 +1,5 @@
 #include "platform/directory.h"
-#include "platform/fault_injection.h"
+#include "platform/backend.h"
 #include "platform/filesystem.h"
 
 #include <dirent.h>
@@ -20,10 +20,8 @@ bool matches(const std::string& name, const std::string& pattern) {
 
 } // namespace
 
-std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,
-                                                         const std::string& pattern) {
-  if (injectedFault(Op::ListDirectory) != Fault::None)
-    return std::nullopt;
+std::optional<std::vector<DirectoryEntry>>
+backend::listDirectory(const std::string& folder, const std::string& pattern) {
   DIR* dir = ::opendir(folder.c_str());
   if (!dir)
     return std::nullopt;

@@ -1,5 +1,5 @@
 #include "platform/file.h"
-#include "platform/fault_injection.h"
+#include "platform/backend.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -35,9 +35,8 @@ struct timespec toTimespec(std::uint64_t fileTime) {
 
 } // namespace
 
-File File::open(const char* path, Access access, Share, Disposition disposition) {
-  if (injectedFault(Op::Open) != Fault::None)
-    return File();
+std::intptr_t backend::openFile(const char* path, Access access, Share,
+                                Disposition disposition) {
   int flags = O_CLOEXEC;
   switch (access) {
   case Access::Read: flags |= O_RDONLY; break;
@@ -55,39 +54,32 @@ File File::open(const char* path, Access access, Share, Disposition disposition)
     fd = ::open(path, flags, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0)
-    return File();
+    return backend::kNoHandle;
   // Windows opens only files through CreateFile; a folder is not a file here.
   struct stat st;
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     ::close(fd);
     errno = EISDIR;
-    return File();
+    return backend::kNoHandle;
   }
-  return File(fd);
+  return fd;
 }
 
-bool File::size(std::uint64_t& bytes) const {
-  if (injectedFault(Op::Size) != Fault::None)
-    return false;
+bool backend::fileSize(std::intptr_t handle, std::uint64_t& bytes) {
   struct stat st;
-  if (::fstat(static_cast<int>(handle_), &st) != 0)
+  if (::fstat(static_cast<int>(handle), &st) != 0)
     return false;
   bytes = static_cast<std::uint64_t>(st.st_size);
   return true;
 }
 
-bool File::read(std::span<std::byte> buffer, std::size_t& got) {
+bool backend::readFile(std::intptr_t handle, std::span<std::byte> buffer,
+                       std::size_t& got) {
   got = 0;
   std::size_t want = buffer.size();
-  switch (injectedFault(Op::Read)) {
-  case Fault::Fail:
-  case Fault::NoSpace: return false;
-  case Fault::Short: want /= 2; break;
-  case Fault::None: break;
-  }
   ssize_t n;
   do {
-    n = ::read(static_cast<int>(handle_), buffer.data(), want);
+    n = ::read(static_cast<int>(handle), buffer.data(), want);
   } while (n < 0 && errno == EINTR);
   if (n < 0)
     return false;
@@ -95,18 +87,13 @@ bool File::read(std::span<std::byte> buffer, std::size_t& got) {
   return true;
 }
 
-bool File::write(std::span<const std::byte> data, std::size_t& written) {
+bool backend::writeFile(std::intptr_t handle, std::span<const std::byte> data,
+                        std::size_t& written) {
   written = 0;
   std::size_t want = data.size();
-  switch (injectedFault(Op::Write)) {
-  case Fault::Fail: errno = EIO; return false;
-  case Fault::NoSpace: errno = ENOSPC; return false;
-  case Fault::Short: want /= 2; break;
-  case Fault::None: break;
-  }
   ssize_t n;
   do {
-    n = ::write(static_cast<int>(handle_), data.data(), want);
+    n = ::write(static_cast<int>(handle), data.data(), want);
   } while (n < 0 && errno == EINTR);
   if (n < 0)
     return false;
@@ -114,30 +101,22 @@ bool File::write(std::span<const std::byte> data, std::size_t& written) {
   return true;
 }
 
-bool File::seek(std::uint64_t offset) {
-  if (injectedFault(Op::Seek) != Fault::None)
-    return false;
-  return ::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) >= 0;
+bool backend::seekFile(std::intptr_t handle, std::uint64_t offset) {
+  return ::lseek(static_cast<int>(handle), static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
 
-bool File::setEndOfFile() {
-  if (injectedFault(Op::SetEnd) != Fault::None)
-    return false;
-  const off_t here = ::lseek(static_cast<int>(handle_), 0, SEEK_CUR);
-  return here >= 0 && ::ftruncate(static_cast<int>(handle_), here) == 0;
+bool backend::endFile(std::intptr_t handle) {
+  const off_t here = ::lseek(static_cast<int>(handle), 0, SEEK_CUR);
+  return here >= 0 && ::ftruncate(static_cast<int>(handle), here) == 0;
 }
 
-bool File::flush() {
-  if (injectedFault(Op::Flush) != Fault::None)
-    return false;
-  return ::fsync(static_cast<int>(handle_)) == 0;
+bool backend::flushFile(std::intptr_t handle) {
+  return ::fsync(static_cast<int>(handle)) == 0;
 }
 
-bool File::getTimes(FileTimes& times) const {
-  if (injectedFault(Op::GetTimes) != Fault::None)
-    return false;
+bool backend::getFileTimes(std::intptr_t handle, FileTimes& times) {
   struct statx sx;
-  if (::statx(static_cast<int>(handle_), "", AT_EMPTY_PATH,
+  if (::statx(static_cast<int>(handle), "", AT_EMPTY_PATH,
               STATX_ATIME | STATX_MTIME | STATX_BTIME, &sx) != 0)
     return false;
   times.lastAccess = toFileTime(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
@@ -148,12 +127,10 @@ bool File::getTimes(FileTimes& times) const {
   return true;
 }
 
-bool File::setTimes(const FileTimes& times) {
-  if (injectedFault(Op::SetTimes) != Fault::None)
-    return false;
+bool backend::setFileTimes(std::intptr_t handle, const FileTimes& times) {
   const struct timespec stamps[2] = {toTimespec(times.lastAccess),
                                      toTimespec(times.lastWrite)};
-  return ::futimens(static_cast<int>(handle_), stamps) == 0;
+  return ::futimens(static_cast<int>(handle), stamps) == 0;
 }
 
 void File::close() {

@@ -1,14 +1,13 @@
 #include "platform/file_view.h"
-#include "platform/fault_injection.h"
 
 #include <cerrno>
 #include <sys/mman.h>
 
 namespace ravelock::platform {
 
-FileView FileView::ofFile(File& file, std::uint64_t size) {
+FileView FileView::ofFileBackend(File& file, std::uint64_t size) {
   FileView view;
-  if (injectedFault(Op::MapFile) != Fault::None || size == 0) {
+  if (size == 0) {
     errno = ENOMEM;
     return view;
   }

@@ -1,6 +1,5 @@
 #include "platform/filesystem.h"
-#include "platform/fault_injection.h"
-#include "platform/filesystem_backend.h"
+#include "platform/backend.h"
 
 #include <cerrno>
 #include <climits>
@@ -19,9 +18,7 @@ namespace {
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 }
 
-std::uint32_t getAttributes(const char* path) {
-  if (injectedFault(Op::GetAttributes) != Fault::None)
-    return kInvalidAttributes;
+std::uint32_t backend::getAttributes(const char* path) {
   struct stat st;
   if (::stat(path, &st) != 0)
     return kInvalidAttributes;
@@ -33,9 +30,7 @@ std::uint32_t getAttributes(const char* path) {
   return attributes ? attributes : kAttrNormal;
 }
 
-bool setAttributes(const char* path, std::uint32_t attributes) {
-  if (injectedFault(Op::SetAttributes) != Fault::None)
-    return false;
+bool backend::setAttributes(const char* path, std::uint32_t attributes) {
   struct stat st;
   if (::stat(path, &st) != 0)
     return false;
@@ -60,9 +55,7 @@ bool isDirectory(const char* path) {
   return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool moveFile(const char* from, const char* to, bool replace) {
-  if (injectedFault(Op::Move) != Fault::None)
-    return false;
+bool backend::moveFile(const char* from, const char* to, bool replace) {
   if (!replace && pathExists(to)) {
     errno = EEXIST;
     return false;
@@ -70,9 +63,7 @@ bool moveFile(const char* from, const char* to, bool replace) {
   return ::rename(from, to) == 0;
 }
 
-bool deleteFile(const char* path) {
-  if (injectedFault(Op::Delete) != Fault::None)
-    return false;
+bool backend::deleteFile(const char* path) {
   return ::unlink(path) == 0;
 }
 
@@ -80,9 +71,7 @@ bool createFolder(const std::string& path) {
   return ::mkdir(path.c_str(), 0777) == 0;
 }
 
-bool copyFile(const char* from, const char* to) {
-  if (injectedFault(Op::Copy) != Fault::None)
-    return false;
+bool backend::copyFile(const char* from, const char* to) {
   const int in = ::open(from, O_RDONLY | O_CLOEXEC);
   if (in < 0)
     return false;

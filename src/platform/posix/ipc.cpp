@@ -1,5 +1,4 @@
 #include "platform/ipc.h"
-#include "platform/fault_injection.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -113,10 +112,8 @@ NamedMutex::NamedMutex(NamedMutex&& other) noexcept = default;
 NamedMutex& NamedMutex::operator=(NamedMutex&& other) noexcept = default;
 NamedMutex::~NamedMutex() = default;
 
-NamedMutex NamedMutex::open(const char* name) {
+NamedMutex NamedMutex::openBackend(const char* name) {
   NamedMutex m;
-  if (injectedFault(Op::OpenNamedObject) != Fault::None)
-    return m;
   const int fd = openSharedFile(name);
   if (fd < 0)
     return m;
@@ -171,10 +168,8 @@ NamedEvent::NamedEvent(NamedEvent&& other) noexcept = default;
 NamedEvent& NamedEvent::operator=(NamedEvent&& other) noexcept = default;
 NamedEvent::~NamedEvent() = default;
 
-NamedEvent NamedEvent::open(const char* name) {
+NamedEvent NamedEvent::openBackend(const char* name) {
   NamedEvent e;
-  if (injectedFault(Op::OpenNamedObject) != Fault::None)
-    return e;
   const std::string scoped = objectName(name);
   sem_t* sem = ::sem_open(scoped.c_str(), O_CREAT, 0600, 0);
   if (sem == SEM_FAILED)
@@ -229,33 +224,9 @@ void NamedEvent::close() {
 
 SharedSection::SharedSection() = default;
 
-SharedSection::SharedSection(SharedSection&& other) noexcept
-    : data_(other.data_), size_(other.size_), handle_(other.handle_) {
-  other.data_ = nullptr;
-  other.size_ = 0;
-  other.handle_ = -1;
-}
-
-SharedSection& SharedSection::operator=(SharedSection&& other) noexcept {
-  if (this != &other) {
-    close();
-    data_ = other.data_;
-    size_ = other.size_;
-    handle_ = other.handle_;
-    other.data_ = nullptr;
-    other.size_ = 0;
-    other.handle_ = -1;
-  }
-  return *this;
-}
-
-SharedSection::~SharedSection() {
-  close();
-}
-
-SharedSection SharedSection::open(const char* name, std::size_t size) {
+SharedSection SharedSection::openBackend(const char* name, std::size_t size) {
   SharedSection s;
-  if (injectedFault(Op::OpenNamedObject) != Fault::None || size == 0)
+  if (size == 0)
     return s;
   const int fd = openSharedFile(name);
   if (fd < 0)
@@ -305,10 +276,8 @@ RunningMark::RunningMark(RunningMark&& other) noexcept = default;
 RunningMark& RunningMark::operator=(RunningMark&& other) noexcept = default;
 RunningMark::~RunningMark() = default;
 
-RunningMark RunningMark::take(const char* name, std::uint32_t timeoutMs) {
+RunningMark RunningMark::takeBackend(const char* name, std::uint32_t timeoutMs) {
   RunningMark mark;
-  if (injectedFault(Op::OpenNamedObject) != Fault::None)
-    return mark;
   const int fd = openSharedFile(name);
   if (fd < 0)
     return mark;
@@ -321,9 +290,7 @@ RunningMark RunningMark::take(const char* name, std::uint32_t timeoutMs) {
   return mark;
 }
 
-MarkState RunningMark::probe(const char* name) {
-  if (injectedFault(Op::OpenNamedObject) != Fault::None)
-    return MarkState::Unknown;
+MarkState RunningMark::probeBackend(const char* name) {
   const int fd = openSharedFile(name);
   if (fd < 0)
     return MarkState::Unknown;

@@ -1,14 +1,13 @@
 #include "platform/mapping.h"
-#include "platform/fault_injection.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
 
 namespace ravelock::platform {
 
-Mapping Mapping::ofFile(File& file, std::uint64_t size) {
+Mapping Mapping::ofFileBackend(File& file, std::uint64_t size) {
   Mapping m;
-  if (injectedFault(Op::MapFile) != Fault::None || size == 0)
+  if (size == 0)
     return m;
   const int fd = static_cast<int>(file.nativeHandle());
   // A file mapping grows the file to the mapped size, as on Windows.
@@ -24,9 +23,9 @@ Mapping Mapping::ofFile(File& file, std::uint64_t size) {
   return m;
 }
 
-Mapping Mapping::anonymous(std::uint64_t size) {
+Mapping Mapping::anonymousBackend(std::uint64_t size) {
   Mapping m;
-  if (injectedFault(Op::MapMemory) != Fault::None || size == 0)
+  if (size == 0)
     return m;
   void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);

@@ -1,5 +1,5 @@
 #include "platform/process.h"
-#include "platform/fault_injection.h"
+#include "platform/backend.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -39,9 +39,7 @@ std::string executableFileName(std::string_view baseName) {
   return std::string(baseName);
 }
 
-bool launchDetached(const std::string& program, std::string_view argument) {
-  if (injectedFault(Op::StartProcess) != Fault::None)
-    return false;
+bool backend::launchDetached(const std::string& program, std::string_view argument) {
   const std::string arg(argument);
   char* argv[3] = {const_cast<char*>(program.c_str()),
                    argument.empty() ? nullptr : const_cast<char*>(arg.c_str()), nullptr};
@@ -102,30 +100,9 @@ bool launchDetached(const std::string& program, std::string_view argument) {
   return started;
 }
 
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : handle_(other.handle_), status_(other.status_) {
-  other.handle_ = kNone;
-}
-
-ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
-  if (this != &other) {
-    kill();
-    handle_ = other.handle_;
-    status_ = other.status_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
-
-ChildProcess::~ChildProcess() {
-  kill();
-}
-
-ChildProcess ChildProcess::start(const std::string& program,
-                                 const std::vector<std::string>& args) {
+ChildProcess ChildProcess::startBackend(const std::string& program,
+                                        const std::vector<std::string>& args) {
   ChildProcess child;
-  if (injectedFault(Op::StartProcess) != Fault::None)
-    return child;
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : args)
@@ -159,6 +136,11 @@ std::optional<int> ChildProcess::wait(std::uint32_t timeoutMs) {
       return std::nullopt;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+}
+
+void ChildProcess::release() {
+  kill(); // a pid needs no closing
+  handle_ = kNone;
 }
 
 void ChildProcess::kill() {

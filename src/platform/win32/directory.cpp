@@ -1,5 +1,5 @@
 #include "platform/directory.h"
-#include "platform/fault_injection.h"
+#include "platform/backend.h"
 
 #include <objbase.h>
 #include <objidl.h>
@@ -8,10 +8,8 @@
 
 namespace ravelock::platform {
 
-std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,
-                                                         const std::string& pattern) {
-  if (injectedFault(Op::ListDirectory) != Fault::None)
-    return std::nullopt;
+std::optional<std::vector<DirectoryEntry>>
+backend::listDirectory(const std::string& folder, const std::string& pattern) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((folder + pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {

@@ -1,5 +1,5 @@
 #include "platform/file.h"
-#include "platform/fault_injection.h"
+#include "platform/backend.h"
 
 #include <windows.h>
 
@@ -64,96 +64,63 @@ FILETIME toFileTime(std::uint64_t value) {
 
 } // namespace
 
-File File::open(const char* path, Access access, Share share, Disposition disposition) {
-  if (injectedFault(Op::Open) != Fault::None) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return File();
-  }
+std::intptr_t backend::openFile(const char* path, Access access, Share share,
+                                Disposition disposition) {
   HANDLE h =
       CreateFileA(path, desiredAccess(access), shareMode(share), nullptr,
                   creationDisposition(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE)
-    return File();
-  return File(reinterpret_cast<std::intptr_t>(h));
+    return backend::kNoHandle;
+  return reinterpret_cast<std::intptr_t>(h);
 }
 
-bool File::size(std::uint64_t& bytes) const {
-  if (injectedFault(Op::Size) != Fault::None) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
+bool backend::fileSize(std::intptr_t handle, std::uint64_t& bytes) {
   LARGE_INTEGER value;
-  if (!GetFileSizeEx(native(handle_), &value))
+  if (!GetFileSizeEx(native(handle), &value))
     return false;
   bytes = static_cast<std::uint64_t>(value.QuadPart);
   return true;
 }
 
-bool File::read(std::span<std::byte> buffer, std::size_t& got) {
+bool backend::readFile(std::intptr_t handle, std::span<std::byte> buffer,
+                       std::size_t& got) {
   got = 0;
   std::size_t want = buffer.size();
-  switch (injectedFault(Op::Read)) {
-  case Fault::Fail:
-  case Fault::NoSpace: SetLastError(ERROR_READ_FAULT); return false;
-  case Fault::Short: want /= 2; break;
-  case Fault::None: break;
-  }
   DWORD n = 0;
-  if (!ReadFile(native(handle_), buffer.data(), transferCount(want), &n, nullptr))
+  if (!ReadFile(native(handle), buffer.data(), transferCount(want), &n, nullptr))
     return false;
   got = n;
   return true;
 }
 
-bool File::write(std::span<const std::byte> data, std::size_t& written) {
+bool backend::writeFile(std::intptr_t handle, std::span<const std::byte> data,
+                        std::size_t& written) {
   written = 0;
   std::size_t want = data.size();
-  switch (injectedFault(Op::Write)) {
-  case Fault::Fail: SetLastError(ERROR_WRITE_FAULT); return false;
-  case Fault::NoSpace: SetLastError(ERROR_DISK_FULL); return false;
-  case Fault::Short: want /= 2; break;
-  case Fault::None: break;
-  }
   DWORD n = 0;
-  if (!WriteFile(native(handle_), data.data(), transferCount(want), &n, nullptr))
+  if (!WriteFile(native(handle), data.data(), transferCount(want), &n, nullptr))
     return false;
   written = n;
   return true;
 }
 
-bool File::seek(std::uint64_t offset) {
-  if (injectedFault(Op::Seek) != Fault::None) {
-    SetLastError(ERROR_SEEK);
-    return false;
-  }
+bool backend::seekFile(std::intptr_t handle, std::uint64_t offset) {
   LARGE_INTEGER distance;
   distance.QuadPart = static_cast<LONGLONG>(offset);
-  return SetFilePointerEx(native(handle_), distance, nullptr, FILE_BEGIN) != 0;
+  return SetFilePointerEx(native(handle), distance, nullptr, FILE_BEGIN) != 0;
 }
 
-bool File::setEndOfFile() {
-  if (injectedFault(Op::SetEnd) != Fault::None) {
-    SetLastError(ERROR_WRITE_FAULT);
-    return false;
-  }
-  return SetEndOfFile(native(handle_)) != 0;
+bool backend::endFile(std::intptr_t handle) {
+  return SetEndOfFile(native(handle)) != 0;
 }
 
-bool File::flush() {
-  if (injectedFault(Op::Flush) != Fault::None) {
-    SetLastError(ERROR_WRITE_FAULT);
-    return false;
-  }
-  return FlushFileBuffers(native(handle_)) != 0;
+bool backend::flushFile(std::intptr_t handle) {
+  return FlushFileBuffers(native(handle)) != 0;
 }
 
-bool File::getTimes(FileTimes& times) const {
-  if (injectedFault(Op::GetTimes) != Fault::None) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
+bool backend::getFileTimes(std::intptr_t handle, FileTimes& times) {
   FILETIME creation, access, write;
-  if (!GetFileTime(native(handle_), &creation, &access, &write))
+  if (!GetFileTime(native(handle), &creation, &access, &write))
     return false;
   times.creation = fromFileTime(creation);
   times.lastAccess = fromFileTime(access);
@@ -161,16 +128,12 @@ bool File::getTimes(FileTimes& times) const {
   return true;
 }
 
-bool File::setTimes(const FileTimes& times) {
-  if (injectedFault(Op::SetTimes) != Fault::None) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
+bool backend::setFileTimes(std::intptr_t handle, const FileTimes& times) {
   const FILETIME creation = toFileTime(times.creation);
   const FILETIME access = toFileTime(times.lastAccess);
   const FILETIME write = toFileTime(times.lastWrite);
   // A null pointer leaves that stamp as it is.
-  return SetFileTime(native(handle_), times.creation ? &creation : nullptr,
+  return SetFileTime(native(handle), times.creation ? &creation : nullptr,
                      times.lastAccess ? &access : nullptr,
                      times.lastWrite ? &write : nullptr) != 0;
 }

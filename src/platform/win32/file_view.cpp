@@ -1,29 +1,25 @@
 #include "platform/file_view.h"
-#include "platform/fault_injection.h"
+
+#include "platform/win32/section.h"
 
 #include <windows.h>
 
 namespace ravelock::platform {
 
-FileView FileView::ofFile(File& file, std::uint64_t size) {
+FileView FileView::ofFileBackend(File& file, std::uint64_t size) {
   FileView view;
-  if (injectedFault(Op::MapFile) != Fault::None || size == 0) {
+  if (size == 0) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return view;
   }
-  HANDLE section = CreateFileMappingA(
-      reinterpret_cast<HANDLE>(file.nativeHandle()), nullptr, PAGE_READONLY,
-      static_cast<DWORD>(size >> 32), static_cast<DWORD>(size), nullptr);
-  if (!section)
+  win32::SectionView mapped;
+  if (!win32::mapSection(reinterpret_cast<HANDLE>(file.nativeHandle()), size, false,
+                         nullptr, mapped))
     return view;
   // The view keeps the section alive; its handle is not needed any more.
-  const void* data =
-      MapViewOfFile(section, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(size));
-  CloseHandle(section);
-  if (data) {
-    view.data_ = static_cast<const unsigned char*>(data);
-    view.size_ = size;
-  }
+  CloseHandle(mapped.section);
+  view.data_ = static_cast<const unsigned char*>(mapped.view);
+  view.size_ = size;
   return view;
 }
 

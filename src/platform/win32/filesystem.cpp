@@ -1,6 +1,5 @@
 #include "platform/filesystem.h"
-#include "platform/fault_injection.h"
-#include "platform/filesystem_backend.h"
+#include "platform/backend.h"
 
 #include <windows.h>
 
@@ -34,19 +33,11 @@ void useLegacyKernelFunctions(bool legacy) {
   legacyKernel.store(legacy);
 }
 
-std::uint32_t getAttributes(const char* path) {
-  if (injectedFault(Op::GetAttributes) != Fault::None) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return kInvalidAttributes;
-  }
+std::uint32_t backend::getAttributes(const char* path) {
   return GetFileAttributesA(path);
 }
 
-bool setAttributes(const char* path, std::uint32_t attributes) {
-  if (injectedFault(Op::SetAttributes) != Fault::None) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
+bool backend::setAttributes(const char* path, std::uint32_t attributes) {
   return SetFileAttributesA(path, attributes) != 0;
 }
 
@@ -59,21 +50,13 @@ bool isDirectory(const char* path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool moveFile(const char* from, const char* to, bool replace) {
-  if (injectedFault(Op::Move) != Fault::None) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
+bool backend::moveFile(const char* from, const char* to, bool replace) {
   const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
                               : MOVEFILE_WRITE_THROUGH;
   return MoveFileExA(from, to, flags) != 0;
 }
 
-bool deleteFile(const char* path) {
-  if (injectedFault(Op::Delete) != Fault::None) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
+bool backend::deleteFile(const char* path) {
   return DeleteFileA(path) != 0;
 }
 
@@ -81,11 +64,7 @@ bool createFolder(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0;
 }
 
-bool copyFile(const char* from, const char* to) {
-  if (injectedFault(Op::Copy) != Fault::None) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
+bool backend::copyFile(const char* from, const char* to) {
   return CopyFileA(from, to, FALSE) != 0;
 }
 

@@ -1,5 +1,5 @@
 #include "platform/ipc.h"
-#include "platform/fault_injection.h"
+#include "platform/win32/section.h"
 
 #include <windows.h>
 
@@ -45,10 +45,8 @@ NamedMutex::NamedMutex(NamedMutex&& other) noexcept = default;
 NamedMutex& NamedMutex::operator=(NamedMutex&& other) noexcept = default;
 NamedMutex::~NamedMutex() = default;
 
-NamedMutex NamedMutex::open(const char* name) {
+NamedMutex NamedMutex::openBackend(const char* name) {
   NamedMutex m;
-  if (injectedFault(Op::OpenNamedObject) != Fault::None)
-    return m;
   HANDLE h = CreateMutexA(nullptr, FALSE, name);
   if (h)
     m.impl_ = std::make_unique<Impl>(h);
@@ -79,10 +77,8 @@ NamedEvent::NamedEvent(NamedEvent&& other) noexcept = default;
 NamedEvent& NamedEvent::operator=(NamedEvent&& other) noexcept = default;
 NamedEvent::~NamedEvent() = default;
 
-NamedEvent NamedEvent::open(const char* name) {
+NamedEvent NamedEvent::openBackend(const char* name) {
   NamedEvent e;
-  if (injectedFault(Op::OpenNamedObject) != Fault::None)
-    return e;
   HANDLE h = CreateEventA(nullptr, FALSE, FALSE, name);
   if (h)
     e.impl_ = std::make_unique<Impl>(h);
@@ -110,48 +106,16 @@ void NamedEvent::close() {
 
 SharedSection::SharedSection() = default;
 
-SharedSection::SharedSection(SharedSection&& other) noexcept
-    : data_(other.data_), size_(other.size_), handle_(other.handle_) {
-  other.data_ = nullptr;
-  other.size_ = 0;
-  other.handle_ = -1;
-}
-
-SharedSection& SharedSection::operator=(SharedSection&& other) noexcept {
-  if (this != &other) {
-    close();
-    data_ = other.data_;
-    size_ = other.size_;
-    handle_ = other.handle_;
-    other.data_ = nullptr;
-    other.size_ = 0;
-    other.handle_ = -1;
-  }
-  return *this;
-}
-
-SharedSection::~SharedSection() {
-  close();
-}
-
-SharedSection SharedSection::open(const char* name, std::size_t size) {
+SharedSection SharedSection::openBackend(const char* name, std::size_t size) {
   SharedSection s;
-  if (injectedFault(Op::OpenNamedObject) != Fault::None || size == 0)
+  if (size == 0)
     return s;
-  const auto size64 = static_cast<std::uint64_t>(size);
-  HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
-                                      static_cast<DWORD>(size64 >> 32),
-                                      static_cast<DWORD>(size64), name);
-  if (!section)
+  win32::SectionView mapped;
+  if (!win32::mapSection(INVALID_HANDLE_VALUE, size, true, name, mapped))
     return s;
-  void* view = MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, size);
-  if (!view) {
-    CloseHandle(section);
-    return s;
-  }
-  s.data_ = static_cast<unsigned char*>(view);
+  s.data_ = static_cast<unsigned char*>(mapped.view);
   s.size_ = size;
-  s.handle_ = reinterpret_cast<std::intptr_t>(section);
+  s.handle_ = reinterpret_cast<std::intptr_t>(mapped.section);
   return s;
 }
 
@@ -177,10 +141,8 @@ RunningMark::RunningMark(RunningMark&& other) noexcept = default;
 RunningMark& RunningMark::operator=(RunningMark&& other) noexcept = default;
 RunningMark::~RunningMark() = default;
 
-RunningMark RunningMark::take(const char* name, std::uint32_t timeoutMs) {
+RunningMark RunningMark::takeBackend(const char* name, std::uint32_t timeoutMs) {
   RunningMark mark;
-  if (injectedFault(Op::OpenNamedObject) != Fault::None)
-    return mark;
   HANDLE h = CreateMutexA(nullptr, FALSE, name);
   if (!h)
     return mark;
@@ -193,9 +155,7 @@ RunningMark RunningMark::take(const char* name, std::uint32_t timeoutMs) {
   return mark;
 }
 
-MarkState RunningMark::probe(const char* name) {
-  if (injectedFault(Op::OpenNamedObject) != Fault::None)
-    return MarkState::Unknown;
+MarkState RunningMark::probeBackend(const char* name) {
   SetLastError(ERROR_SUCCESS);
   HANDLE h = CreateMutexA(nullptr, FALSE, name);
   if (!h)

@@ -1,50 +1,58 @@
 #include "platform/mapping.h"
-#include "platform/fault_injection.h"
+#include "platform/win32/section.h"
 
 #include <windows.h>
 
 namespace ravelock::platform {
 
-// A section of `size` bytes over `file`; INVALID_HANDLE_VALUE gives one
-// backed by the paging file.
-static bool mapSection(HANDLE file, std::uint64_t size, HANDLE& section, void*& view) {
-  section =
-      CreateFileMappingA(file, nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
-                         static_cast<DWORD>(size), nullptr);
+bool win32::mapSection(HANDLE file, std::uint64_t size, bool writable, const char* name,
+                       SectionView& out) {
+  out = {};
+  HANDLE section =
+      CreateFileMappingA(file, nullptr, writable ? PAGE_READWRITE : PAGE_READONLY,
+                         static_cast<DWORD>(size >> 32), static_cast<DWORD>(size), name);
   if (!section)
     return false;
-  view = MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, static_cast<SIZE_T>(size));
+  void* view = MapViewOfFile(section, writable ? FILE_MAP_WRITE : FILE_MAP_READ, 0, 0,
+                             static_cast<SIZE_T>(size));
   if (!view) {
+    const DWORD error = GetLastError();
     CloseHandle(section);
+    SetLastError(error);
     return false;
   }
+  out = {section, view};
   return true;
 }
 
-Mapping Mapping::ofFile(File& file, std::uint64_t size) {
-  Mapping m;
-  HANDLE section;
-  void* view;
-  if (injectedFault(Op::MapFile) != Fault::None || size == 0) {
+namespace {
+
+// The work buffer's section over `file` or the paging file: writable,
+// unnamed, never empty.
+win32::SectionView mapWritable(HANDLE file, std::uint64_t size) {
+  win32::SectionView mapped;
+  if (size == 0)
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  } else if (mapSection(reinterpret_cast<HANDLE>(file.nativeHandle()), size, section,
-                        view)) {
-    m.section_ = reinterpret_cast<std::intptr_t>(section);
-    m.data_ = static_cast<unsigned char*>(view);
-    m.size_ = size;
-  }
-  return m;
+  else
+    win32::mapSection(file, size, true, nullptr, mapped);
+  return mapped;
 }
 
-Mapping Mapping::anonymous(std::uint64_t size) {
+} // namespace
+
+Mapping Mapping::ofFileBackend(File& file, std::uint64_t size) {
+  return adopt(mapWritable(reinterpret_cast<HANDLE>(file.nativeHandle()), size), size);
+}
+
+Mapping Mapping::anonymousBackend(std::uint64_t size) {
+  return adopt(mapWritable(INVALID_HANDLE_VALUE, size), size);
+}
+
+Mapping Mapping::adopt(const win32::SectionView& mapped, std::uint64_t size) {
   Mapping m;
-  HANDLE section;
-  void* view;
-  if (injectedFault(Op::MapMemory) != Fault::None || size == 0) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  } else if (mapSection(INVALID_HANDLE_VALUE, size, section, view)) {
-    m.section_ = reinterpret_cast<std::intptr_t>(section);
-    m.data_ = static_cast<unsigned char*>(view);
+  if (mapped.view) {
+    m.section_ = reinterpret_cast<std::intptr_t>(mapped.section);
+    m.data_ = static_cast<unsigned char*>(mapped.view);
     m.size_ = size;
   }
   return m;

@@ -1,5 +1,5 @@
 #include "platform/process.h"
-#include "platform/fault_injection.h"
+#include "platform/backend.h"
 
 #include <windows.h>
 
@@ -43,9 +43,7 @@ std::string executableFileName(std::string_view baseName) {
   return std::string(baseName) + ".exe";
 }
 
-bool launchDetached(const std::string& program, std::string_view argument) {
-  if (injectedFault(Op::StartProcess) != Fault::None)
-    return false;
+bool backend::launchDetached(const std::string& program, std::string_view argument) {
   std::string commandLine;
   if (!argument.empty()) {
     char shortPath[MAX_PATH];
@@ -68,34 +66,9 @@ bool launchDetached(const std::string& program, std::string_view argument) {
   return true;
 }
 
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : handle_(other.handle_), status_(other.status_) {
-  other.handle_ = kNone;
-}
-
-ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
-  if (this != &other) {
-    kill();
-    if (handle_ != kNone)
-      CloseHandle(native(handle_));
-    handle_ = other.handle_;
-    status_ = other.status_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
-
-ChildProcess::~ChildProcess() {
-  kill();
-  if (handle_ != kNone)
-    CloseHandle(native(handle_));
-}
-
-ChildProcess ChildProcess::start(const std::string& program,
-                                 const std::vector<std::string>& args) {
+ChildProcess ChildProcess::startBackend(const std::string& program,
+                                        const std::vector<std::string>& args) {
   ChildProcess child;
-  if (injectedFault(Op::StartProcess) != Fault::None)
-    return child;
   std::string commandLine = quoteArgument(program);
   for (const std::string& a : args) {
     commandLine += ' ';
@@ -121,6 +94,13 @@ std::optional<int> ChildProcess::wait(std::uint32_t timeoutMs) {
   GetExitCodeProcess(native(handle_), &code);
   status_ = static_cast<int>(code);
   return status_;
+}
+
+void ChildProcess::release() {
+  kill();
+  if (handle_ != kNone)
+    CloseHandle(native(handle_));
+  handle_ = kNone;
 }
 
 void ChildProcess::kill() {

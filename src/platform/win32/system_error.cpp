@@ -1,4 +1,5 @@
 #include "platform/system_error.h"
+#include "platform/backend.h"
 
 #include <windows.h>
 
@@ -22,6 +23,36 @@ std::string systemErrorText(std::uint32_t code) {
   if (n == 0)
     return "system error " + std::to_string(code);
   return std::string(text, n);
+}
+
+void backend::reportFault(Op op, Fault fault) {
+  switch (op) {
+  case Op::Read: SetLastError(ERROR_READ_FAULT); break;
+  case Op::Write:
+    SetLastError(fault == Fault::NoSpace ? ERROR_DISK_FULL : ERROR_WRITE_FAULT);
+    break;
+  case Op::Seek: SetLastError(ERROR_SEEK); break;
+  case Op::SetEnd:
+  case Op::Flush: SetLastError(ERROR_WRITE_FAULT); break;
+  case Op::MapFile:
+  case Op::MapMemory: SetLastError(ERROR_NOT_ENOUGH_MEMORY); break;
+  case Op::Open:
+  case Op::Size:
+  case Op::GetTimes:
+  case Op::SetTimes:
+  case Op::GetAttributes:
+  case Op::SetAttributes:
+  case Op::Move:
+  case Op::Delete:
+  case Op::Copy: SetLastError(ERROR_ACCESS_DENIED); break;
+  // Callers of these read no error code.
+  case Op::FreeSpace:
+  case Op::LongPath:
+  case Op::ListDirectory:
+  case Op::OpenNamedObject:
+  case Op::StartProcess:
+  case Op::Count: break;
+  }
 }
 
 } // namespace ravelock::platform
