@@ -49,8 +49,9 @@ TEST_F(Velldll, HeaderDefFileAndExportsAgree) {
     EXPECT_EQ(library->symbol(name.c_str()) != nullptr, win32Only.count(name) == 0)
         << name;
 #endif
-  // The header's prototypes are the exported ones.
-  EXPECT_EQ(bind<decltype(CryptFreeBuffer)>("CryptFreeBuffer") != nullptr, true);
+  // The prototypes need no check here: the library defines every export
+  // against this header with C linkage, where a different prototype is a
+  // conflicting declaration and does not compile.
 }
 
 TEST_F(Velldll, CryptFreeBufferPadsAndReportsCrcs) {
