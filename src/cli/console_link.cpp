@@ -107,13 +107,13 @@ std::intptr_t ConsoleLink::targetExists(char* path) {
   const char* what = decrypting_ ? "Skipped: the decrypted file exists"
                                  : "Skipped: the encrypted file exists";
   switch (choices_.existing) {
-  case ExistingTarget::Overwrite: return 0;
-  case ExistingTarget::Skip: note(what, path); return 1;
+  case ExistingTarget::Overwrite: return TARGET_OVERWRITE;
+  case ExistingTarget::Skip: note(what, path); return TARGET_SKIP;
   case ExistingTarget::Ask: break;
   }
   if (!platform::stdinIsTerminal()) {
     note(std::string(what) + " (use --overwrite)", path);
-    return 1;
+    return TARGET_SKIP;
   }
   clearLine();
   for (;;) {
@@ -124,17 +124,17 @@ std::intptr_t ConsoleLink::targetExists(char* path) {
     std::string answer;
     if (!platform::readConsoleLine(answer, true) || answer == "s" || answer == "S") {
       note(what, path);
-      return 1;
+      return TARGET_SKIP;
     }
     if (answer == "o" || answer == "O")
-      return 0;
+      return TARGET_OVERWRITE;
     if (answer == "n" || answer == "N") {
       std::fputs("New name: ", stderr);
       std::string name;
       if (platform::readConsoleLine(name, true) && !name.empty() &&
           name.size() < kMaxPath) {
         std::memcpy(path, name.c_str(), name.size() + 1);
-        return 2;
+        return TARGET_NEW_NAME;
       }
     }
   }
@@ -147,14 +147,14 @@ std::intptr_t ConsoleLink::askKey(void* request) {
     givenKeyTried_ = true;
     std::memcpy(r.key->key, choices_.givenKey->key, sizeof r.key->key);
     r.key->length = choices_.givenKey->length;
-    return 1;
+    return ANSWER_YES;
   }
   const bool rejected = r.key->length > 0;
   note(rejected ? kIncorrectKeyMessage
                 : "Skipped: no key for this file (give --key-file or RAVELOCK_KEY)",
        r.source);
   if (!platform::stdinIsTerminal())
-    return 0;
+    return ANSWER_NO;
   clearLine();
   char prompt[128];
   std::snprintf(prompt, sizeof prompt, "Key \"%.32s\" for %s: ", r.key->name, r.source);
@@ -162,21 +162,21 @@ std::intptr_t ConsoleLink::askKey(void* request) {
   if (!typed || !keyProblem(*typed).empty()) {
     if (typed)
       platform::secureWipe(typed->data(), typed->size());
-    return 0;
+    return ANSWER_NO;
   }
   std::memset(r.key->key, 0, sizeof r.key->key);
   std::memcpy(r.key->key, typed->data(), typed->size());
   r.key->length = static_cast<std::uint32_t>(typed->size());
   platform::secureWipe(typed->data(), typed->size());
   pendingNote_.clear();
-  return 1;
+  return ANSWER_YES;
 }
 
 // The result is itself encrypted and its encrypted name is taken.
 std::intptr_t ConsoleLink::askRepeated(char* path, bool writeFailed) {
   note("Skipped: the decrypted file is itself encrypted and its name is taken", path);
   if (!platform::stdinIsTerminal())
-    return 0;
+    return ANSWER_NO;
   clearLine();
   if (writeFailed)
     std::fprintf(stderr, "Cannot write %s.\n", path);
@@ -186,10 +186,10 @@ std::intptr_t ConsoleLink::askRepeated(char* path, bool writeFailed) {
                path);
   std::string name;
   if (!platform::readConsoleLine(name, true) || name.empty() || name.size() >= kMaxPath)
-    return 0;
+    return ANSWER_NO;
   std::memcpy(path, name.c_str(), name.size() + 1);
   pendingNote_.clear();
-  return 1;
+  return ANSWER_YES;
 }
 
 std::intptr_t ConsoleLink::send(std::uint32_t message, std::uintptr_t wParam,
@@ -200,37 +200,39 @@ std::intptr_t ConsoleLink::send(std::uint32_t message, std::uintptr_t wParam,
     saving_ = false;
     pendingNote_.clear();
     file_.clear();
-    return 0;
+    return ANSWER_NONE;
   case UM_TARGET_EXISTS: return targetExists(reinterpret_cast<char*>(wParam));
   case UM_ASK_KEY: return askKey(reinterpret_cast<void*>(wParam));
   case UM_BAD_KEY:
     if (platform::stdinIsTerminal())
       std::fprintf(stderr, "%s\n", kIncorrectKeyMessage);
-    return 0;
+    return ANSWER_NONE;
   case UM_ASK_KEEP_BAD_CRC:
     return choices_.keepDamaged ||
-           askYesNo(
-               "The decrypted file's CRC does not match: it may be damaged. Keep it?");
+                   askYesNo("The decrypted file's CRC does not match: it may be "
+                            "damaged. Keep it?")
+               ? ANSWER_YES
+               : ANSWER_NO;
   case UM_ASK_REPEATED: return askRepeated(reinterpret_cast<char*>(wParam), lParam != 0);
-  case UM_QUERY_REMEMBER: return choices_.remember;
+  case UM_QUERY_REMEMBER: return choices_.remember ? ANSWER_YES : ANSWER_NO;
   case UM_SET_SOURCE:
     file_ = reinterpret_cast<const char*>(wParam);
     phase_ = decrypting_ ? "deciphering" : "enciphering";
-    return 0;
-  case UM_SET_TARGET: file_ = reinterpret_cast<const char*>(wParam); return 0;
+    return ANSWER_NONE;
+  case UM_SET_TARGET: file_ = reinterpret_cast<const char*>(wParam); return ANSWER_NONE;
   case UM_LOADING:
     phase_ = "reading";
     draw(0);
-    return 0;
+    return ANSWER_NONE;
   case UM_SAVING:
     phase_ = "writing";
     saving_ = true;
-    return 0;
-  case UM_CLEANING_UP: phase_ = "cleaning up"; return 1;
-  case UM_SET_PROGRESS: draw(static_cast<unsigned>(wParam)); return 0;
+    return ANSWER_NONE;
+  case UM_CLEANING_UP: phase_ = "cleaning up"; return ANSWER_HANDLED;
+  case UM_SET_PROGRESS: draw(static_cast<unsigned>(wParam)); return ANSWER_NONE;
   case UM_QUERY_ABORT:
     clearLine();
-    if (wParam == 0 && !interrupted()) {
+    if (wParam == QUERY_FILE_DONE && !interrupted()) {
       if (!pendingNote_.empty()) {
         printReportLine(stderr, pendingNote_, pendingPath_);
         ++failures_;
@@ -239,20 +241,20 @@ std::intptr_t ConsoleLink::send(std::uint32_t message, std::uintptr_t wParam,
       }
     }
     pendingNote_.clear();
-    if (wParam == 10) {
+    if (wParam == QUERY_INTERNAL_ERROR) {
       std::fputs("ravelock: internal error; the run ends here\n", stderr);
-      return 1;
+      return ANSWER_ABORT_RUN;
     }
-    return interrupted() ? 1 : 0;
+    return interrupted() ? ANSWER_ABORT_RUN : ANSWER_GO_ON;
   case UM_RUN_RESULT: {
     clearLine();
     const auto& errors = *reinterpret_cast<const ErrorList*>(wParam);
     for (const ErrorList::Entry& e : errors.entries())
       printReportLine(stderr, errorText(e.operation, e.code), e.path);
     failures_ += static_cast<int>(errors.size());
-    return 1;
+    return ANSWER_HANDLED;
   }
-  default: return 0;
+  default: return ANSWER_NONE;
   }
 }
 

@@ -74,7 +74,6 @@ private:
   bool givenKeyTried_ = false;
   bool saving_ = false; // the current file got as far as writing
   std::string pendingNote_, pendingPath_;
-  std::vector<std::string> skipped_;
   int failures_ = 0;
   const char* phase_ = "";
   std::string file_;

@@ -9,6 +9,7 @@
 #include "engine/files/decrypt_file.h"
 #include "engine/files/file_test.h"
 #include "engine/files/target_naming.h"
+#include "engine/results.h"
 #include "keyserver/client.h"
 #include "platform/secure_wipe.h"
 
@@ -62,10 +63,10 @@ bool connectKeyServer(bool startIfNeeded) {
 void decryptToOutput(const std::string& file, const std::string& output,
                      ConsoleLink& link, std::int32_t deleteOriginal) {
   ErrorList errors;
-  link.send(UM_SHOW_SKIP, 0, 0);
+  link.send(UM_SHOW_SKIP, 0, 0); // no file follows
   HeaderInfo info{};
   std::int32_t result = testEncryptedFile(file.c_str(), &info);
-  if (result == 0) {
+  if (result == kResultOk) {
     KeyRecord current{}, named{};
     auto& server = keyserver::KeyServerClient::process();
     if (server.GetCurrentKey(current) != 1)
@@ -78,8 +79,8 @@ void decryptToOutput(const std::string& file, const std::string& output,
     platform::secureWipe(&current, sizeof current);
     platform::secureWipe(&named, sizeof named);
   }
-  if (result == 0 || result == 817)
-    link.send(UM_QUERY_ABORT, 0, 0);
+  if (result == kResultOk || result == kResultStopped)
+    link.send(UM_QUERY_ABORT, QUERY_FILE_DONE, 0);
   else
     errors.add(file, static_cast<std::uint32_t>(result), Operation::Decryption);
   link.send(UM_RUN_RESULT, reinterpret_cast<std::uintptr_t>(&errors), 0);

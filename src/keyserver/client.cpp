@@ -385,16 +385,17 @@ int KeyServerClient::StoreKeys(const KeyRecord* records, std::uint32_t count,
           continue;
         const std::intptr_t choice =
             window->send(UM_KEY_CONFLICT, reinterpret_cast<std::uintptr_t>(name.text), 0);
-        if (choice == 0)
+        if (choice == CONFLICT_END_BATCH)
           return 0;
-        if (choice & 0x01) {
-          if (choice & 0x80) {
+        if (choice & CONFLICT_SKIP) {
+          if (choice & CONFLICT_FOR_ALL) {
             skipExisting = true;
             ask = false;
           }
           continue;
         }
-        if ((choice & 0x82) == 0x82)
+        constexpr std::intptr_t kReplaceAll = CONFLICT_REPLACE_ALL | CONFLICT_FOR_ALL;
+        if ((choice & kReplaceAll) == kReplaceAll)
           ask = false;
       }
     }

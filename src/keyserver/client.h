@@ -17,10 +17,16 @@
 namespace ravelock::keyserver {
 
 // Asked by StoreKeys when a record's name is already taken: the name as
-// wParam. Answers: 0 ends the batch; bit 0 skips the record, with bit 7 also
-// every later one whose name exists, without asking; bit 0 clear replaces
-// it, and with bits 1 and 7 (0x82) stores every later record unasked.
+// wParam, 0. The answer is 0 (CONFLICT_END_BATCH) or a combination of the
+// bits: CONFLICT_SKIP skips the record, and with CONFLICT_FOR_ALL also every
+// later one whose name exists, without asking; CONFLICT_SKIP clear replaces
+// it, and with CONFLICT_REPLACE_ALL (which goes with CONFLICT_FOR_ALL) stores
+// every later record unasked.
 inline constexpr std::uint32_t UM_KEY_CONFLICT = 0x0400 + 357;
+inline constexpr std::intptr_t CONFLICT_END_BATCH = 0;
+inline constexpr std::intptr_t CONFLICT_SKIP = 0x01;
+inline constexpr std::intptr_t CONFLICT_REPLACE_ALL = 0x02;
+inline constexpr std::intptr_t CONFLICT_FOR_ALL = 0x80;
 
 // The first word of a key database's plain content.
 inline constexpr std::uint32_t KEY_DATABASE_ID = 0xABECEDA1u;

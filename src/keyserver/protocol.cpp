@@ -4,18 +4,6 @@
 
 namespace ravelock::keyserver {
 
-std::uint32_t loadLe32(const unsigned char* at) {
-  return std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 | std::uint32_t{at[2]} << 16 |
-         std::uint32_t{at[3]} << 24;
-}
-
-void storeLe32(unsigned char* at, std::uint32_t value) {
-  at[0] = static_cast<unsigned char>(value);
-  at[1] = static_cast<unsigned char>(value >> 8);
-  at[2] = static_cast<unsigned char>(value >> 16);
-  at[3] = static_cast<unsigned char>(value >> 24);
-}
-
 MessageHeader readHeader(const unsigned char* at) {
   MessageHeader header;
   header.kind = at[0];

@@ -12,6 +12,7 @@
 //   8  ..  payload, at most kMaxPayload bytes
 
 #include "keyserver/key_record.h"
+#include "platform/byte_order.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -74,12 +75,13 @@ struct MessageHeader {
   std::uint32_t length = 0;
 };
 
+// The words of messages and records are little-endian.
+using platform::loadLe32;
+using platform::storeLe32;
+
 // Reads and writes the 8 header bytes at `at`.
 MessageHeader readHeader(const unsigned char* at);
 void writeHeader(unsigned char* at, const MessageHeader& header);
-
-std::uint32_t loadLe32(const unsigned char* at);
-void storeLe32(unsigned char* at, std::uint32_t value);
 
 // The key name of a record: the bytes before its zero byte, when there is
 // one within the first kMaxKeyNameLength + 1 bytes.

@@ -1,14 +1,13 @@
 #include "options/options_location.h"
 
 #include "options/xml_text.h"
+#include "platform/filesystem.h"
 #include "platform/module.h"
 #include "platform/user.h"
 
 namespace ravelock::options {
 
 namespace {
-// ANSI paths of the Windows programs, with their terminator.
-constexpr std::size_t kMaxPath = 260;
 // Any object of this code tells the module it was linked into.
 const char kInThisModule = 0;
 } // namespace
@@ -18,7 +17,7 @@ std::string OptionsFilePath() {
   if (path.empty())
     return {};
   path += kOptionsFileName;
-  return path.size() < kMaxPath ? path : std::string();
+  return path.size() < platform::kMaxPath ? path : std::string();
 }
 
 std::string sectionNameFor(std::string_view logonName) {

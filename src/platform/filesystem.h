@@ -8,6 +8,10 @@
 
 namespace ravelock::platform {
 
+// ANSI paths of the Windows programs are at most this long with their
+// terminator.
+inline constexpr std::size_t kMaxPath = 260;
+
 // Windows attribute bits. The POSIX backend reports and sets only read-only
 // (no write permission bits) and directory; NORMAL stands for "none".
 inline constexpr std::uint32_t kAttrReadOnly = 0x01;

@@ -105,19 +105,5 @@ TEST(Cipher, RepeatingKeysGiveTheSameSchedule) {
   EXPECT_EQ(std::memcmp(&once, &twice, sizeof(CipherState)), 0);
 }
 
-TEST(Cipher, BlockOperationsLeaveTheStateUnchanged) {
-  CipherState c;
-  keyed(c, "state");
-  std::uint32_t L0 = 0, R0 = 0;
-  c.EncryptBlock(L0, R0);
-  std::string data = knownPlain(800);
-  c.EncryptBlocks(bytes(data), 100);
-  c.DecryptBlocks(bytes(data), 100);
-  std::uint32_t L1 = 0, R1 = 0;
-  c.EncryptBlock(L1, R1);
-  EXPECT_EQ(L0, L1);
-  EXPECT_EQ(R0, R1);
-}
-
 } // namespace
 } // namespace ravelock::engine

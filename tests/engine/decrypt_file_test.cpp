@@ -169,9 +169,10 @@ TEST(DecryptFile, KeySearchOrder) {
       ++asked;
       auto* request = reinterpret_cast<KeyRequest*>(m.wParam);
       EXPECT_STREQ(request->key->name, "Test key");
-      if (asked > 1) // the rejected key is handed back
+      if (asked > 1) { // the rejected key is handed back
         EXPECT_EQ(std::string(request->key->key, request->key->length),
                   c.typed[asked - 2]);
+      }
       const std::string& answer = c.typed.at(nextAnswer++);
       if (answer.empty())
         return 0;

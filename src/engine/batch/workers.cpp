@@ -18,17 +18,23 @@ namespace ravelock::engine {
 
 namespace {
 
+// After a file that needs no entry: 1 when the run goes on, 0 when the user
+// aborted it.
+int runGoesOn(ProgressLink* progress) {
+  return sendTo(progress, UM_QUERY_ABORT, QUERY_FILE_DONE) == ANSWER_ABORT_RUN ? 0 : 1;
+}
+
 // After a file: whether the run goes on, recording a failure unless the
 // user aborted in the meantime.
 int afterFile(const std::string& path, std::int32_t result, Operation operation,
               ProgressLink* progress, ErrorList& errors) {
   if (result == kResultOk || result == kResultStopped)
-    return sendTo(progress, UM_QUERY_ABORT, 0) == 1 ? 0 : 1;
+    return runGoesOn(progress);
   if (result == kResultNoKey || result == kResultBadBufferSize) {
-    sendTo(progress, UM_QUERY_ABORT, 10, result);
+    sendTo(progress, UM_QUERY_ABORT, QUERY_INTERNAL_ERROR, result);
     return 0;
   }
-  if (sendTo(progress, UM_QUERY_ABORT, 1, result) == 1)
+  if (sendTo(progress, UM_QUERY_ABORT, QUERY_FILE_FAILED, result) == ANSWER_ABORT_RUN)
     return 0;
   errors.add(path, static_cast<std::uint32_t>(result), operation);
   return 1;
@@ -47,7 +53,9 @@ void runItems(const char* items, int count, ErrorList& errors, Handle handle) {
   forEachItem(items, count, [&](const char* item, int remaining) {
     const std::string path = longPath(item);
     if (!platform::pathExists(path.c_str())) {
-      errors.add(path, 3, Operation::Encryption);
+      // Both runs record a missing item as the encryption table's "Unable to
+      // open source file.": the decryption table's 3 would call it too small.
+      errors.add(path, kEncryptOpenFailed, Operation::Encryption);
       return true;
     }
     return handle(path, remaining) != 0;
@@ -90,9 +98,10 @@ int decryptOneFile(const std::string& path, char* lastTarget, KeyRecord& lastKey
     progress->setStopState(STOP_NONE);
   sendTo(progress, UM_SHOW_SKIP, showSkip);
   HeaderInfo info{};
-  if (const std::int32_t tested = testEncryptedFile(path.c_str(), &info); tested != 0) {
+  if (const std::int32_t tested = testEncryptedFile(path.c_str(), &info);
+      tested != kResultOk) {
     errors.add(path, static_cast<std::uint32_t>(tested), Operation::Decryption);
-    return sendTo(progress, UM_QUERY_ABORT, 0) == 1 ? 0 : 1;
+    return runGoesOn(progress);
   }
   auto& server = keyserver::KeyServerClient::process();
   KeyRecord current{};

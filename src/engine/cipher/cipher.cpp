@@ -1,14 +1,16 @@
 #include "engine/cipher/cipher.h"
 
-#include "engine/cipher/byte_order.h"
 #include "engine/cipher/cipher_kernels.h"
 #include "engine/cipher/cipher_rounds.h"
 #include "engine/cipher/cipher_tables.h"
+#include "platform/byte_order.h"
 #include "platform/secure_wipe.h"
 
 #include <algorithm>
 
 namespace ravelock::engine {
+
+using platform::loadLe32;
 
 CipherState::~CipherState() {
   platform::secureWipe(this, sizeof *this);

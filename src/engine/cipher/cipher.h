@@ -8,13 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#ifdef EncryptFile
-#undef EncryptFile
-#endif
-#ifdef DecryptFile
-#undef DecryptFile
-#endif
-
 namespace ravelock::engine {
 
 class CipherState {

@@ -1,14 +1,17 @@
 #include "engine/cipher/cipher_kernels.h"
 
-#include "engine/cipher/byte_order.h"
 #include "engine/cipher/cipher_rounds.h"
 #include "engine/cipher/cpu_features.h"
+#include "platform/byte_order.h"
 
 #include <algorithm>
 #include <chrono>
 #include <vector>
 
 namespace ravelock::engine {
+
+using platform::loadLe32;
+using platform::storeLe32;
 
 namespace {
 

@@ -2,8 +2,8 @@
 // The rounds in portable code, shared by the scalar kernels and by the tails
 // of the vector kernels.
 
-#include "engine/cipher/byte_order.h"
 #include "engine/cipher/cipher.h"
+#include "platform/byte_order.h"
 
 namespace ravelock::engine {
 
@@ -22,8 +22,8 @@ inline void cryptGroup(const CipherState& c, unsigned char* data) {
   std::uint32_t a[N], b[N];
 #pragma GCC unroll 8
   for (int k = 0; k < N; ++k) {
-    a[k] = loadLe32(data + 8 * k);
-    b[k] = loadLe32(data + 8 * k + 4);
+    a[k] = platform::loadLe32(data + 8 * k);
+    b[k] = platform::loadLe32(data + 8 * k + 4);
   }
 #pragma GCC unroll 16
   for (int i = 0; i < 16; i += 2) {
@@ -44,8 +44,8 @@ inline void cryptGroup(const CipherState& c, unsigned char* data) {
   const std::uint32_t outR = Decrypt ? c.P[1] : c.P[16];
 #pragma GCC unroll 8
   for (int k = 0; k < N; ++k) {
-    storeLe32(data + 8 * k, b[k] ^ outL);
-    storeLe32(data + 8 * k + 4, a[k] ^ outR);
+    platform::storeLe32(data + 8 * k, b[k] ^ outL);
+    platform::storeLe32(data + 8 * k + 4, a[k] ^ outR);
   }
 }
 

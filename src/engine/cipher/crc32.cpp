@@ -1,12 +1,15 @@
 #include "engine/cipher/crc32.h"
 
-#include "engine/cipher/byte_order.h"
 #include "engine/cipher/cpu_features.h"
+#include "platform/byte_order.h"
 
 #include <array>
 #include <vector>
 
 namespace ravelock::engine {
+
+using platform::loadLe32;
+using platform::storeLe32;
 
 namespace {
 

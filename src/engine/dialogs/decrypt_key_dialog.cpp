@@ -16,10 +16,6 @@ namespace {
 constexpr COLORREF kLabelBlue = RGB(0, 100, 190);
 constexpr COLORREF kTargetBlue = RGB(0, 112, 223);
 
-std::string withoutEncryptedExtension(const std::string& path) {
-  return hasEncryptedExtension(path) ? path.substr(0, path.size() - 4) : path;
-}
-
 // The key name of the file's header; the field need not end in a NUL.
 std::string nameOf(const KeyRecord& record) {
   return std::string(record.name, strnlen(record.name, kMaxKeyNameLength));
@@ -178,8 +174,8 @@ void DecryptKeyDialog::onOk() {
   choices_.subfolders = checked(IDC_KEY_SUBFOLDERS);
   choices_.keep = checked(IDC_KEY_KEEP);
   choices_.remember = checked(IDC_KEY_REMEMBER);
-  if (request_.deleteFlag)
-    *request_.deleteFlag = choices_.keep ? 0 : 1;
+  if (request_.deleteOriginal)
+    *request_.deleteOriginal = choices_.keep ? 0 : 1;
   // Remembering the key would replace another key of the same name.
   const std::string name = nameOf(entered);
   if (choices_.remember &&

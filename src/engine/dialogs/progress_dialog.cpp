@@ -161,43 +161,43 @@ void ProgressDialog::setFinishing(bool finishing) {
 std::optional<LRESULT> ProgressDialog::onMessage(UINT message, WPARAM wParam,
                                                  LPARAM lParam) {
   switch (message) {
-  case UM_WORK_DONE: workDone(); return 1;
+  case UM_WORK_DONE: workDone(); return ANSWER_HANDLED;
   case UM_TARGET_EXISTS: return targetExists(reinterpret_cast<char*>(wParam));
   case UM_SET_PROGRESS:
     setBar(static_cast<unsigned>(wParam));
     if (role_ == Operation::Encryption)
       setFinishing(false);
-    return 0;
+    return ANSWER_NONE;
   case UM_SHOW_SKIP:
     showSkip_ = wParam;
     show(IDC_SKIP, wParam > 0);
-    return 0;
-  case UM_FILE_SIZE: setFinishing(false); return 0;
+    return ANSWER_NONE;
+  case UM_FILE_SIZE: setFinishing(false); return ANSWER_NONE;
   case UM_QUERY_ABORT: return queryAbort(wParam);
   case UM_RUN_RESULT: {
     const auto* errors = reinterpret_cast<const ErrorList*>(wParam);
     if (errors && (!errors->empty() || !aborted_))
       showRunResult(hwnd(), resources(), *errors, role_);
-    return 1;
+    return ANSWER_HANDLED;
   }
   case UM_LOADING:
     setString(IDC_SOURCE, IDS_LOADING);
     setBar(0);
-    return 0;
-  case UM_SAVING: setString(IDC_TARGET, IDS_SAVING); return 0;
+    return ANSWER_NONE;
+  case UM_SAVING: setString(IDC_TARGET, IDS_SAVING); return ANSWER_NONE;
   case UM_SET_SOURCE:
     showPath(IDC_SOURCE, reinterpret_cast<const char*>(wParam));
-    return 0;
+    return ANSWER_NONE;
   case UM_SET_TARGET:
     showPath(IDC_TARGET, reinterpret_cast<const char*>(wParam));
-    return 0;
+    return ANSWER_NONE;
   case UM_CLEANING_UP: {
     const RoleTexts& texts = textsOf(role_);
     finishing_ = true;
     setTitle(texts.cleaningUp);
     setString(IDC_SOURCE, texts.pleaseWait);
     setString(IDC_TARGET, texts.pleaseWait);
-    return 1;
+    return ANSWER_HANDLED;
   }
   default:
     if (message > WM_USER)
@@ -208,34 +208,35 @@ std::optional<LRESULT> ProgressDialog::onMessage(UINT message, WPARAM wParam,
 
 LRESULT ProgressDialog::targetExists(char* path) {
   if (standing_ == Standing::OverwriteAll)
-    return 0;
+    return TARGET_OVERWRITE;
   if (standing_ == Standing::SkipAll)
-    return 1;
+    return TARGET_SKIP;
   if (role_ == Operation::Decryption) {
     showPath(IDC_SOURCE, path);
     setBar(0);
   }
   switch (TargetExistsDialog(resources(), role_, path, showSkip_ > 0).ask(hwnd())) {
-  case ExistsOutcome::NewName: return 2;
-  case ExistsOutcome::Overwrite: return 0;
-  case ExistsOutcome::OverwriteAll: standing_ = Standing::OverwriteAll; return 0;
-  case ExistsOutcome::Skip: return 1;
-  case ExistsOutcome::SkipAll: standing_ = Standing::SkipAll; return 1;
+  case ExistsOutcome::NewName: return TARGET_NEW_NAME;
+  case ExistsOutcome::Overwrite: return TARGET_OVERWRITE;
+  case ExistsOutcome::OverwriteAll:
+    standing_ = Standing::OverwriteAll;
+    return TARGET_OVERWRITE;
+  case ExistsOutcome::Skip: return TARGET_SKIP;
+  case ExistsOutcome::SkipAll: standing_ = Standing::SkipAll; return TARGET_SKIP;
   case ExistsOutcome::Cancel:
     setStopState(STOP_FILE);
     aborted_ = true;
-    return 1;
+    return TARGET_SKIP;
   }
-  return 1;
+  return TARGET_SKIP;
 }
 
 LRESULT ProgressDialog::queryAbort(WPARAM kind) {
-  // 10: the routine met an internal error; the run ends.
-  if (kind == 10) {
+  if (kind == QUERY_INTERNAL_ERROR) {
     aborted_ = true;
     ask(IDS_INTERNAL_ERROR, MB_ICONERROR | MB_OK);
   }
-  return aborted_ ? 1 : 0;
+  return aborted_ ? ANSWER_ABORT_RUN : ANSWER_GO_ON;
 }
 
 void ProgressDialog::workDone() {
@@ -265,11 +266,11 @@ LRESULT DecryptProgressDialog::askKey(KeyRequest& request) {
   DecryptKeyDialog dialog(resources(), keyserver::KeyServerClient::process(), request,
                           skippable(), choices_);
   switch (dialog.ask(hwnd())) {
-  case KeyAnswer::Key: choices_ = dialog.choices(); return 1;
-  case KeyAnswer::Skip: setStopState(STOP_FILE); return 0;
-  case KeyAnswer::Cancel: abortRun(); return 0;
+  case KeyAnswer::Key: choices_ = dialog.choices(); return ANSWER_YES;
+  case KeyAnswer::Skip: setStopState(STOP_FILE); return ANSWER_NO;
+  case KeyAnswer::Cancel: abortRun(); return ANSWER_NO;
   }
-  return 0;
+  return ANSWER_NO;
 }
 
 std::optional<LRESULT> DecryptProgressDialog::onRoleMessage(UINT message, WPARAM wParam,
@@ -282,16 +283,17 @@ std::optional<LRESULT> DecryptProgressDialog::onRoleMessage(UINT message, WPARAM
     setBar(0);
     return askKey(*request);
   }
-  case UM_QUERY_REMEMBER: return choices_.remember ? 1 : 0;
-  case UM_BAD_KEY: ask(IDS_INCORRECT_KEY, MB_ICONERROR | MB_OK); return 0;
+  case UM_QUERY_REMEMBER: return choices_.remember ? ANSWER_YES : ANSWER_NO;
+  case UM_BAD_KEY: ask(IDS_INCORRECT_KEY, MB_ICONERROR | MB_OK); return ANSWER_NONE;
   case UM_ASK_KEEP_BAD_CRC:
-    return ask(IDS_KEEP_BAD_CRC, MB_ICONQUESTION | MB_YESNO) == IDYES ? 1 : 0;
+    return ask(IDS_KEEP_BAD_CRC, MB_ICONQUESTION | MB_YESNO) == IDYES ? ANSWER_YES
+                                                                      : ANSWER_NO;
   case UM_ASK_REPEATED:
     return RepeatedEncryptionDialog(resources(), reinterpret_cast<char*>(wParam),
                                     lParam != 0)
                    .ask(hwnd())
-               ? 1
-               : 0;
+               ? ANSWER_YES
+               : ANSWER_NO;
   default: return std::nullopt;
   }
 }

@@ -1,6 +1,7 @@
 #include "engine/files/buffer_crypto.h"
 
 #include "engine/cipher/crc32.h"
+#include "engine/files/progress_meter.h"
 #include "engine/format/header.h"
 #include "engine/results.h"
 
@@ -10,39 +11,8 @@ namespace ravelock::engine {
 
 namespace {
 
+// The stop state is polled, and progress sent, after every 64th block.
 constexpr std::size_t kBlocksPerPoll = 64;
-
-// Progress as the dialog sees it: percentages that only grow, sent after
-// every 64th block, and the stop state polled at the same points.
-class ProgressMeter {
-public:
-  ProgressMeter(ProgressLink* link, std::size_t total) : link_(link), total_(total) {}
-
-  // False when the user stopped the file.
-  bool reached(std::size_t bytesDone) {
-    if (!link_)
-      return true;
-    if (link_->stopState() == STOP_FILE)
-      return false;
-    lastComputed_ = static_cast<std::uint32_t>(std::uint64_t{bytesDone} * 100 / total_);
-    if (lastComputed_ > lastSent_) {
-      lastSent_ = lastComputed_;
-      link_->send(UM_SET_PROGRESS, lastComputed_, 0);
-    }
-    return true;
-  }
-
-  void sendLast() {
-    if (link_)
-      link_->send(UM_SET_PROGRESS, lastComputed_, 0);
-  }
-
-private:
-  ProgressLink* link_;
-  std::size_t total_;
-  std::uint32_t lastSent_ = 0;
-  std::uint32_t lastComputed_ = 0;
-};
 
 } // namespace
 
@@ -99,7 +69,7 @@ std::int32_t decipherPayload(const CipherState& cipher, unsigned char* data,
     if (done == nextPoll && !meter.reached(8 * done))
       return kResultStopped;
   }
-  meter.sendLast();
+  meter.resendLast();
   if (crc32Final(running) != contentCrc)
     return length >= kKeyCheckBytes ? kResultContentCrc : kResultBadCrc;
   return kResultOk;

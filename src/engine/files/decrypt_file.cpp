@@ -20,7 +20,8 @@ using namespace platform;
 
 namespace {
 
-constexpr TransformCodes kDecryptionCodes = {22, 23, 24, 18};
+constexpr TransformCodes kDecryptionCodes = {kDecryptOpenFailed, kDecryptSizeUnknown,
+                                             kDecryptCreateFailed, kDecryptWriteFailed};
 // The header and the bytes the key test needs.
 constexpr std::size_t kProbeBytes = kHeaderSize + kKeyCheckBytes;
 
@@ -31,22 +32,23 @@ struct Probe {
   std::uint64_t fileSize = 0;
 };
 
-// Reads and checks the header and the first payload bytes: 0 or codes 1-7.
+// Reads and checks the header and the first payload bytes: kResultOk or a
+// code of the file test.
 std::int32_t probe(FileTransform& job, Probe& p) {
   File file = File::open(job.source.c_str(), Access::Read, Share::Read,
                          Disposition::OpenExisting);
   if (!file.isOpen())
-    return 1;
+    return kTestOpenFailed;
   job.timesRead = file.getTimes(job.times);
   if (!file.size(p.fileSize))
-    return 2;
+    return kTestSizeUnknown;
   if (p.fileSize < kHeaderSize)
-    return 3;
+    return kTestTooSmall;
   unsigned char bytes[kProbeBytes];
   std::size_t got = 0;
   if (!readFully(file, std::as_writable_bytes(std::span(bytes)), got) ||
       got < kHeaderSize)
-    return 4;
+    return kTestReadFailed;
   unsigned char raw[kHeaderSize];
   std::memcpy(raw, bytes, kHeaderSize);
   p.header = parseHeader(raw);
@@ -72,77 +74,74 @@ bool sameName(const KeyRecord& a, const KeyRecord& b) {
 // that fitted.
 std::int32_t findKey(CipherState& cipher, const Probe& p, FileTransform& job,
                      char* target, KeyRecord& current, const KeyRecord* named,
-                     ProgressLink* link, std::int32_t* deleteFlag) {
+                     ProgressLink* link, std::int32_t* deleteOriginal) {
   const bool hadKey = current.length > 0;
   if (hadKey && fits(cipher, current, p))
-    return 0;
+    return kResultOk;
   current.length = 0;
   if (hadKey && named && named->length > 0 && !sameName(*named, current) &&
       fits(cipher, *named, p)) {
     current = *named;
-    return 0;
+    return kResultOk;
   }
   std::memset(current.name, 0, kKeyNameField);
   std::memcpy(current.name, p.header.keyName, kKeyNameBytes);
-  KeyRequest request{job.source.c_str(), target, deleteFlag, &current};
+  KeyRequest request{job.source.c_str(), target, deleteOriginal, &current};
   for (;;) {
-    if (sendTo(link, UM_ASK_KEY, reinterpret_cast<std::uintptr_t>(&request)) == 0)
+    if (sendTo(link, UM_ASK_KEY, reinterpret_cast<std::uintptr_t>(&request)) == ANSWER_NO)
       return kResultStopped;
     if (fits(cipher, current, p))
-      return 0;
+      return kResultOk;
     sendTo(link, UM_BAD_KEY);
   }
 }
 
 // A result that is itself an encrypted file takes the encrypted name.
 std::int32_t renameRepeated(FileTransform& job, ProgressLink* link) {
-  if (testEncryptedFile(job.target.c_str(), nullptr) != 0)
-    return 0;
+  if (testEncryptedFile(job.target.c_str(), nullptr) != kResultOk)
+    return kResultOk;
   std::string repeated = withEncryptedExtension(job.target);
   if (samePath(repeated, job.target) ||
       moveFile(job.target.c_str(), repeated.c_str(), false)) {
     job.target = repeated;
-    return 0;
+    return kResultOk;
   }
-  char buffer[kMaxPath] = {};
-  std::memcpy(buffer, repeated.c_str(), std::min(repeated.size(), kMaxPath - 1));
-  for (std::intptr_t writeFailed = 0;; writeFailed = 1) {
-    if (sendTo(link, UM_ASK_REPEATED, reinterpret_cast<std::uintptr_t>(buffer),
-               writeFailed) == 0) {
+  PathBuffer buffer(repeated);
+  for (std::intptr_t copyFailed = 0;; copyFailed = 1) {
+    if (buffer.ask(link, UM_ASK_REPEATED, copyFailed) == ANSWER_NO) {
       sendTo(link, UM_CLEANING_UP);
       setAttributes(job.target.c_str(), kAttrNormal);
       deleteFile(job.target.c_str());
       return kResultStopped;
     }
-    buffer[kMaxPath - 1] = '\0';
-    setAttributes(buffer, kAttrNormal);
-    if (copyFile(job.target.c_str(), buffer)) {
+    const std::string chosen = buffer.path();
+    setAttributes(chosen.c_str(), kAttrNormal);
+    if (copyFile(job.target.c_str(), chosen.c_str())) {
       setAttributes(job.target.c_str(), kAttrNormal);
       deleteFile(job.target.c_str());
-      job.target = buffer;
-      return 0;
+      job.target = chosen;
+      return kResultOk;
     }
   }
 }
 
 std::int32_t decrypt(FileTransform& job, const Probe& p, CipherState& cipher,
                      ProgressLink* link) {
-  std::int32_t result =
-      job.mode == FileTransform::Mode::InPlace ? job.openInPlace() : job.openTwoFile();
-  if (result != 0)
+  std::int32_t result = job.open();
+  if (result != kResultOk)
     return result;
   const std::uint64_t payload = p.fileSize - kHeaderSize;
   const std::uint32_t original = p.header.originalSize;
   if (job.mode != FileTransform::Mode::InPlace) {
     const std::uint32_t needed = static_cast<std::uint32_t>(job.sourceSize - kHeaderSize);
     if (needed == 0xFFFFFFFFu)
-      return job.fail(25);
+      return job.fail(kDecryptTooBig);
     if (needed != 0) {
       std::uint64_t freeBytes = 0;
       if (!GetFreeSpace(volumeRootOf(job.target).c_str(), &freeBytes, nullptr, nullptr))
-        return job.fail(26);
+        return job.fail(kDecryptFreeSpaceUnknown);
       if (freeBytes <= needed)
-        return job.fail(27);
+        return job.fail(kDecryptNoSpace);
     }
   } else {
     std::uint64_t freeBytes = 0;
@@ -154,11 +153,14 @@ std::int32_t decrypt(FileTransform& job, const Probe& p, CipherState& cipher,
   sendTo(link, UM_FILE_SIZE, original);
   sendTo(link, UM_LOADING);
   sendText(link, UM_SET_TARGET, job.target.c_str());
+  // The payload and a block and a word beyond it: the work buffer's size as
+  // the design gives it. Nothing is stored there; the result is ended at the
+  // original size after saving.
   if (!job.createBuffer(payload + 8 + 4))
-    return job.fail(28);
+    return job.fail(kDecryptNoBuffer);
   if (!job.sourceFile.seek(kHeaderSize))
-    return job.fail(29);
-  if ((result = job.load(job.buffer.data(), payload, 30)) != 0)
+    return job.fail(kDecryptSeekFailed);
+  if ((result = job.load(job.buffer.data(), payload, kDecryptLoadFailed)) != kResultOk)
     return job.fail(result);
   job.sourceFile.seek(0);
   if (job.mode == FileTransform::Mode::TwoFile && !job.deleteSource)
@@ -167,13 +169,13 @@ std::int32_t decrypt(FileTransform& job, const Probe& p, CipherState& cipher,
   sendText(link, UM_SET_SOURCE, job.source.c_str());
   result = decipherPayload(cipher, job.buffer.data(), payload, link, p.header.keyCheckCrc,
                            p.header.contentCrc);
-  if (result == kResultContentCrc && sendTo(link, UM_ASK_KEEP_BAD_CRC) != 0)
-    result = 0;
-  if (result != 0)
+  if (result == kResultContentCrc && sendTo(link, UM_ASK_KEEP_BAD_CRC) != ANSWER_NO)
+    result = kResultOk;
+  if (result != kResultOk)
     return job.fail(result);
 
   sendTo(link, UM_SAVING);
-  if ((result = job.save(original)) != 0)
+  if ((result = job.save(original)) != kResultOk)
     return job.fail(result);
   return job.finish();
 }
@@ -186,54 +188,44 @@ std::int32_t DecryptFile(const char* source, char* target, KeyRecord* currentKey
   if (!currentKey || !target || !deleteOriginal)
     return kResultNoKey;
   if (!source || !*source)
-    return 1;
+    return kTestOpenFailed;
   FileTransform job(source, progress, kDecryptionCodes);
   Probe p;
   std::int32_t result = probe(job, p);
-  if (result != 0)
+  if (result != kResultOk)
     return result;
   CipherState cipher;
   if ((result = findKey(cipher, p, job, target, *currentKey, namedKey, progress,
-                        deleteOriginal)) != 0)
+                        deleteOriginal)) != kResultOk)
     return result;
 
-  const bool deleteFlag = *deleteOriginal != 0;
-  job.deleteSource = deleteFlag;
-  target[kMaxPath - 1] = '\0';
+  // The key dialog may have changed the choice.
+  job.deleteSource = *deleteOriginal != 0;
   const bool derived = target[0] == '\0';
-  job.target = target;
-  if (derived) {
-    job.target = job.source;
-    if (hasEncryptedExtension(job.target))
-      job.target.resize(job.target.size() - (sizeof kEncryptedExtension - 1));
-  }
-  job.mode = deleteFlag ? FileTransform::Mode::InPlace : FileTransform::Mode::TwoFile;
+  job.target = derived ? withoutEncryptedExtension(job.source) : loadPath(target);
+  job.mode =
+      job.deleteSource ? FileTransform::Mode::InPlace : FileTransform::Mode::TwoFile;
   if (derived && pathExists(job.target.c_str())) {
-    char buffer[kMaxPath] = {};
-    std::memcpy(buffer, job.target.c_str(), std::min(job.target.size(), kMaxPath - 1));
-    const std::intptr_t answer =
-        sendTo(progress, UM_TARGET_EXISTS, reinterpret_cast<std::uintptr_t>(buffer));
-    if (answer == 1)
+    PathBuffer buffer(job.target);
+    if (buffer.ask(progress, UM_TARGET_EXISTS) == TARGET_SKIP)
       return kResultStopped;
-    buffer[kMaxPath - 1] = '\0';
-    job.target = buffer;
+    job.target = buffer.path();
     // Two files cannot share one name: overwriting the source is in place.
     job.mode = samePath(job.target, job.source) ? FileTransform::Mode::InPlace
                                                 : FileTransform::Mode::TwoFile;
   }
   job.sourceAttributes = getAttributes(job.source.c_str());
 
-  if ((result = decrypt(job, p, cipher, progress)) != 0)
+  if ((result = decrypt(job, p, cipher, progress)) != kResultOk)
     return result;
-  if ((result = renameRepeated(job, progress)) != 0)
+  if ((result = renameRepeated(job, progress)) != kResultOk)
     return result;
 
   setAttributes(job.target.c_str(), job.sourceAttributes);
-  std::memset(target, 0, kMaxPath);
-  std::memcpy(target, job.target.c_str(), std::min(job.target.size(), kMaxPath - 1));
-  if (sendTo(progress, UM_QUERY_REMEMBER) != 0)
+  storePath(job.target, target);
+  if (sendTo(progress, UM_QUERY_REMEMBER) != ANSWER_NO)
     keyserver::KeyServerClient::process().StoreKey(*currentKey);
-  return 0;
+  return kResultOk;
 }
 
 } // namespace ravelock::engine

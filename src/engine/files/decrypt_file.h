@@ -18,7 +18,7 @@ namespace ravelock::engine {
 struct KeyRequest {
   const char* source;
   char* target; // 260 bytes; empty unless the user chose a target
-  std::int32_t* deleteFlag;
+  std::int32_t* deleteOriginal;
   KeyRecord* key; // the file's key name; length 0 or the rejected key
 };
 

@@ -18,11 +18,14 @@ using namespace platform;
 
 namespace {
 
-constexpr TransformCodes kEncryptionCodes = {3, 2, 4, 11};
+constexpr TransformCodes kEncryptionCodes = {kEncryptOpenFailed, kEncryptSizeUnknown,
+                                             kEncryptCreateFailed, kEncryptWriteFailed};
 // The result is at most this much larger than the source: header + padding.
 constexpr std::uint64_t kGrowth = 56;
-// Room for the header, the content, the padding and the 8 zero bytes the
-// enciphering step writes after the content.
+// kGrowth covers the header and the 8 zero bytes written after the content,
+// which hold its padding. The 4 bytes beyond are the work buffer's size as
+// the design gives it; nothing is stored there, and the result is ended at
+// its true size after saving.
 constexpr std::uint64_t kBufferSlack = kGrowth + 4;
 constexpr std::uint64_t kMaxEncryptedSize = 0xFFFFFFFFu;
 
@@ -35,23 +38,20 @@ bool nameTarget(FileTransform& job, const char* requestedTarget, bool deleteOrig
   job.mode = deleteOriginal && derived ? FileTransform::Mode::InPlace
                                        : FileTransform::Mode::TwoFile;
   if (job.target.size() >= kMaxPath) {
-    result = 4;
+    result = kEncryptCreateFailed;
     return false;
   }
   if (derived && pathExists(job.target.c_str())) {
-    char buffer[kMaxPath] = {};
-    std::memcpy(buffer, job.target.c_str(), job.target.size());
-    const std::intptr_t answer =
-        sendTo(link, UM_TARGET_EXISTS, reinterpret_cast<std::uintptr_t>(buffer));
-    if (answer == 1) {
+    PathBuffer buffer(job.target);
+    const std::intptr_t answer = buffer.ask(link, UM_TARGET_EXISTS);
+    if (answer == TARGET_SKIP) {
       result = kResultStopped;
       return false;
     }
-    if (answer == 2) {
-      buffer[kMaxPath - 1] = '\0';
-      job.target = withEncryptedExtension(buffer);
+    if (answer == TARGET_NEW_NAME) {
+      job.target = withEncryptedExtension(buffer.path());
       if (job.target.size() >= kMaxPath) {
-        result = 4;
+        result = kEncryptCreateFailed;
         return false;
       }
     }
@@ -63,32 +63,31 @@ bool nameTarget(FileTransform& job, const char* requestedTarget, bool deleteOrig
 }
 
 std::int32_t encrypt(FileTransform& job, const KeyRecord& key, ProgressLink* link) {
-  std::int32_t result =
-      job.mode == FileTransform::Mode::InPlace ? job.openInPlace() : job.openTwoFile();
-  if (result != 0)
+  std::int32_t result = job.open();
+  if (result != kResultOk)
     return result;
   const std::uint64_t size = job.sourceSize;
   const std::uint64_t needed =
       job.mode == FileTransform::Mode::InPlace ? kGrowth : size + kGrowth;
 
   if (size + kGrowth >= kMaxEncryptedSize)
-    return job.fail(5);
+    return job.fail(kEncryptTooBig);
   std::uint64_t freeBytes = 0;
   if (!GetFreeSpace(volumeRootOf(job.target).c_str(), &freeBytes, nullptr, nullptr))
-    return job.fail(6);
+    return job.fail(kEncryptFreeSpaceUnknown);
   if (freeBytes <= needed)
-    return job.fail(7);
+    return job.fail(kEncryptNoSpace);
   job.useCopyWhenRoom(freeBytes, size + kGrowth);
 
   sendTo(link, UM_FILE_SIZE, static_cast<std::uintptr_t>(size));
   if (!job.createBuffer(size + kBufferSlack))
-    return job.fail(8);
+    return job.fail(kEncryptNoBuffer);
   sendTo(link, UM_LOADING);
   sendText(link, UM_SET_TARGET, job.target.c_str());
   job.timesRead = job.sourceFile.getTimes(job.times);
 
   unsigned char* content = job.buffer.data() + kHeaderSize;
-  if ((result = job.load(content, size, 9)) != 0)
+  if ((result = job.load(content, size, kEncryptLoadFailed)) != kResultOk)
     return job.fail(result);
   job.sourceFile.seek(0);
   if (job.mode == FileTransform::Mode::TwoFile && !job.deleteSource)
@@ -100,7 +99,7 @@ std::int32_t encrypt(FileTransform& job, const KeyRecord& key, ProgressLink* lin
   const std::uint64_t padded = paddedLength(size);
   std::memset(content + size, 0, 8);
   ContentCrcs crcs;
-  if ((result = encipherPadded(cipher, content, padded, link, crcs)) != 0)
+  if ((result = encipherPadded(cipher, content, padded, link, crcs)) != kResultOk)
     return job.fail(result);
 
   sendTo(link, UM_SAVING);
@@ -111,7 +110,7 @@ std::int32_t encrypt(FileTransform& job, const KeyRecord& key, ProgressLink* lin
   serializeHeader(header, raw);
   std::memcpy(job.buffer.data(), raw, kHeaderSize);
 
-  if ((result = job.save(kHeaderSize + padded)) != 0)
+  if ((result = job.save(kHeaderSize + padded)) != kResultOk)
     return job.fail(result);
   return job.finish();
 }
@@ -139,9 +138,9 @@ std::int32_t EncryptFile(const char* source, const char* requestedTarget,
   if (!key || key->length == 0 || key->length > kMaxKeyLength)
     return kResultNoKey;
   if (!source || !*source)
-    return 3;
+    return kEncryptOpenFailed;
   FileTransform job(source, progress, kEncryptionCodes);
-  std::int32_t result = 0;
+  std::int32_t result = kResultOk;
   if (!nameTarget(job, requestedTarget, deleteOriginal != 0, progress, result))
     return result;
   job.deleteSource = deleteOriginal != 0;

@@ -1,5 +1,6 @@
 #include "engine/files/file_transform.h"
 
+#include "engine/files/progress_meter.h"
 #include "engine/files/target_naming.h"
 #include "engine/results.h"
 #include "platform/text.h"
@@ -15,35 +16,17 @@ namespace {
 
 constexpr std::size_t kChunkBytes = 131072;
 
-// Progress while moving bytes: each whole percentage above the last one
-// sent, which starts at 1.
-class ChunkProgress {
-public:
-  ChunkProgress(ProgressLink* link, std::uint64_t total) : link_(link), total_(total) {}
-  void advanced(std::uint64_t done) {
-    const std::uint64_t percent = done * 100 / total_;
-    if (percent > last_) {
-      last_ = percent;
-      sendTo(link_, UM_SET_PROGRESS, static_cast<std::uintptr_t>(percent));
-    }
-  }
-
-private:
-  ProgressLink* link_;
-  std::uint64_t total_;
-  std::uint64_t last_ = 1;
-};
-
 // Moves `count` bytes in chunks of at most 131072, polling the stop state
 // before each and reporting progress after it. `step(done, want)` moves up
 // to `want` bytes at offset `done` and returns how many it moved, 0 when it
-// failed. 0, kResultStopped, or `failed`.
+// failed. kResultOk, kResultStopped, or `failed`.
 template <typename Step>
 std::int32_t moveInChunks(ProgressLink* link, std::uint64_t count, std::int32_t failed,
                           Step step) {
-  ChunkProgress progress(link, count);
+  // The first percentage sent is 2: 1 is taken as shown already.
+  ProgressMeter progress(link, count, 1);
   for (std::uint64_t done = 0; done < count;) {
-    if (stopRequested(link))
+    if (progress.stopped())
       return kResultStopped;
     const auto want =
         static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, count - done));
@@ -53,7 +36,7 @@ std::int32_t moveInChunks(ProgressLink* link, std::uint64_t count, std::int32_t 
     done += moved;
     progress.advanced(done);
   }
-  return 0;
+  return kResultOk;
 }
 
 } // namespace
@@ -64,7 +47,7 @@ std::int32_t FileTransform::openInPlace() {
                           Disposition::OpenExisting);
   if (sourceFile.isOpen() && sourceFile.size(sourceSize)) {
     deleteSource = false;
-    return 0;
+    return kResultOk;
   }
   sourceFile.close();
   setAttributes(source.c_str(), sourceAttributes);
@@ -93,7 +76,7 @@ std::int32_t FileTransform::openTwoFile() {
     sourceFile.close();
     return codes_.createFailed;
   }
-  return 0;
+  return kResultOk;
 }
 
 void FileTransform::useCopyWhenRoom(std::uint64_t freeBytes, std::uint64_t resultSize) {
@@ -136,7 +119,7 @@ std::int32_t FileTransform::load(unsigned char* into, std::uint64_t count,
                    ? got
                    : 0;
       });
-  if (result == 0)
+  if (result == kResultOk)
     sendTo(link_, UM_SET_PROGRESS, 0);
   return result;
 }
@@ -153,14 +136,14 @@ std::int32_t FileTransform::save(std::uint64_t count) {
                    ? written
                    : 0;
       });
-  if (result != 0)
+  if (result != kResultOk)
     return result;
   buffer.release();
   if (!out.seek(count) || !out.setEndOfFile())
     return codes_.writeFailed;
   if (timesRead)
     out.setTimes(times);
-  return 0;
+  return kResultOk;
 }
 
 std::int32_t FileTransform::finish() {
@@ -199,7 +182,7 @@ std::int32_t FileTransform::finish() {
     break;
   }
   setAttributes(target.c_str(), sourceAttributes);
-  return 0;
+  return kResultOk;
 }
 
 std::int32_t FileTransform::fail(std::int32_t result) {

@@ -8,6 +8,7 @@
 // overwritten.
 
 #include "engine/progress_link.h"
+#include "engine/results.h"
 #include "platform/file.h"
 #include "platform/filesystem.h"
 #include "platform/mapping.h"
@@ -33,13 +34,13 @@ public:
     InPlaceCopy // in place by way of a temporary file renamed over
   };
 
-  FileTransform(const char* source, ProgressLink* link, TransformCodes codes)
-      : source(source), link_(link), codes_(codes) {}
+  FileTransform(const char* sourcePath, ProgressLink* link, TransformCodes codes)
+      : source(sourcePath), link_(link), codes_(codes) {}
 
-  // Opens the source for writing. When that is refused, or its size cannot
-  // be read, goes on with two files (the source is still removed at the end).
-  std::int32_t openInPlace();
-  std::int32_t openTwoFile();
+  // Opens the files for the mode: kResultOk or the open, size or create code.
+  // In place, when the source cannot be opened for writing or its size read,
+  // goes on with two files (the source is still removed at the end).
+  std::int32_t open() { return mode == Mode::InPlace ? openInPlace() : openTwoFile(); }
 
   // In place with room for a second copy: the result goes to a temporary
   // file instead of over the source.
@@ -50,16 +51,17 @@ public:
   bool createBuffer(std::uint64_t bytes);
 
   // Reads `count` bytes of the source from its current position into
-  // `into`: 0, kResultStopped, or `readFailed`.
+  // `into`: kResultOk, kResultStopped, or `readFailed`.
   std::int32_t load(unsigned char* into, std::uint64_t count, std::int32_t readFailed);
 
   // Writes `count` bytes of the buffer to the output from its start, ends
-  // the file there and gives it the source's times: 0, 817 or writeFailed.
+  // the file there and gives it the source's times: kResultOk, kResultStopped
+  // or writeFailed.
   std::int32_t save(std::uint64_t count);
 
   // Names the completed result, gives it the source's attributes and only
-  // then lets go of the source. 0, or writeFailed when the result cannot
-  // take its place.
+  // then lets go of the source. kResultOk, or writeFailed when the result
+  // cannot take its place.
   std::int32_t finish();
 
   // The clean-up after a failure once the files are open; returns `result`.
@@ -80,6 +82,8 @@ public:
   platform::Mapping buffer;
 
 private:
+  std::int32_t openInPlace();
+  std::int32_t openTwoFile();
   bool createTemporary();
 
   ProgressLink* link_;

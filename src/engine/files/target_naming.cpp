@@ -3,7 +3,9 @@
 #include "engine/format/header.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace ravelock::engine {
 
@@ -38,6 +40,21 @@ bool hasEncryptedExtension(const std::string& path) {
 
 std::string withEncryptedExtension(const std::string& path) {
   return hasEncryptedExtension(path) ? path : path + kEncryptedExtension;
+}
+
+std::string withoutEncryptedExtension(const std::string& path) {
+  return hasEncryptedExtension(path)
+             ? path.substr(0, path.size() - (sizeof kEncryptedExtension - 1))
+             : path;
+}
+
+void storePath(const std::string& path, char* buffer) {
+  std::memset(buffer, 0, kMaxPath);
+  std::memcpy(buffer, path.c_str(), std::min(path.size(), kMaxPath - 1));
+}
+
+std::string loadPath(const char* buffer) {
+  return std::string(buffer, strnlen(buffer, kMaxPath - 1));
 }
 
 } // namespace ravelock::engine

@@ -1,13 +1,17 @@
 #include "engine/format/header.h"
 
-#include "engine/cipher/byte_order.h"
 #include "engine/cipher/crc32.h"
+#include "engine/results.h"
+#include "platform/byte_order.h"
 #include "platform/secure_wipe.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace ravelock::engine {
+
+using platform::loadLe32;
+using platform::storeLe32;
 
 EncryptedFileHeader parseHeader(const unsigned char (&bytes)[kHeaderSize]) {
   EncryptedFileHeader h;
@@ -40,13 +44,13 @@ HeaderInfo headerInfoFrom(const EncryptedFileHeader& h) {
 
 std::int32_t checkHeader(const EncryptedFileHeader& header, std::uint64_t fileSize) {
   if (header.identifier != kFileIdentifier)
-    return 5;
+    return kTestBadIdentifier;
   const std::uint64_t payload = fileSize - kHeaderSize;
   if (payload % 8 != 0)
-    return 6;
+    return kTestPartBlock;
   if (payload < header.originalSize || payload > std::uint64_t{header.originalSize} + 8)
-    return 7;
-  return 0;
+    return kTestSizeMismatch;
+  return kResultOk;
 }
 
 bool keyFits(const CipherState& cipher, const unsigned char* payload,
@@ -68,13 +72,13 @@ bool keyFits(const CipherState& cipher, const unsigned char* payload,
 std::int32_t checkKeyDatabase(const unsigned char* payload, std::uint32_t length,
                               const KeyRecord& key, const HeaderInfo& info) {
   if (key.length < 1 || key.length > kMaxKeyLength)
-    return 1;
+    return kDatabaseKeyDoesNotFit;
   CipherState cipher;
   cipher.Init(reinterpret_cast<const unsigned char*>(key.key), key.length);
   if (!keyFits(cipher, payload, length, length, info.keyCheckCrc, info.contentCrc))
-    return 1;
+    return kDatabaseKeyDoesNotFit;
   if (length < 8)
-    return 2;
+    return kDatabaseBadIdentifier;
   unsigned char first[8];
   std::memcpy(first, payload, 8);
   cipher.DecryptBlocks(first, 1);
@@ -82,12 +86,12 @@ std::int32_t checkKeyDatabase(const unsigned char* payload, std::uint32_t length
   const std::uint64_t count = loadLe32(first + 4);
   platform::secureWipe(first, sizeof first);
   if (identifier != kDatabaseIdentifier)
-    return 2;
+    return kDatabaseBadIdentifier;
   // 64-bit, so a hostile count cannot wrap around into range.
   const std::uint64_t expected = 8 + count * kKeyRecordSize;
   if (info.originalSize < expected || info.originalSize > expected + 8)
-    return 3;
-  return 0;
+    return kDatabaseBadCount;
+  return kDatabaseValid;
 }
 
 } // namespace ravelock::engine

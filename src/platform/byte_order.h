@@ -1,9 +1,12 @@
 #pragma once
+// Little-endian words as the file formats and the key server's messages
+// store them, whatever the machine's own order.
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-namespace ravelock::engine {
+namespace ravelock::platform {
 
 inline std::uint32_t loadLe32(const unsigned char* p) {
   std::uint32_t v;
@@ -19,4 +22,4 @@ inline void storeLe32(unsigned char* p, std::uint32_t v) {
   std::memcpy(p, &v, 4);
 }
 
-} // namespace ravelock::engine
+} // namespace ravelock::platform
