@@ -3,6 +3,7 @@
 #include "engine/cipher/crc32.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace ravelock::engine {
 
@@ -42,6 +43,8 @@ std::size_t CryptTeam::defaultThreads() {
 }
 
 CryptTeam::CryptTeam(std::size_t threads) : crcs_(std::max<std::size_t>(threads, 1)) {
+  for (std::size_t i = 0; i < crcs_.size(); ++i)
+    ciphers_.push_back(std::make_unique<ThreadCipher>());
   for (std::size_t i = 1; i < crcs_.size(); ++i)
     workers_.emplace_back([this, i] { work(i); });
 }
@@ -59,7 +62,10 @@ CryptTeam::~CryptTeam() {
 void CryptTeam::runShare(const Job& job, std::size_t index) {
   const std::size_t begin = std::min(job.length, index * job.share);
   const std::size_t end = std::min(job.length, begin + job.share);
-  crcs_[index] = cryptRange(job.direction, *job.cipher, job.data + begin, end - begin);
+  CipherState& own = ciphers_[index]->state;
+  std::memcpy(own.P, job.cipher->P, sizeof own.P);
+  std::memcpy(own.S, job.cipher->S, sizeof own.S);
+  crcs_[index] = cryptRange(job.direction, own, job.data + begin, end - begin);
 }
 
 void CryptTeam::work(std::size_t index) {

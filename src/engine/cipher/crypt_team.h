@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -46,8 +47,16 @@ private:
   void work(std::size_t index);
   void runShare(const Job& job, std::size_t index);
 
+  // Each thread reads its own copy of the key's tables, on cache lines of
+  // its own: a line shared with anything another core writes (a caller's
+  // stack) would be fetched back on every round.
+  struct alignas(64) ThreadCipher {
+    CipherState state;
+  };
+
   std::vector<std::thread> workers_;
   std::vector<std::uint32_t> crcs_; // one per share
+  std::vector<std::unique_ptr<ThreadCipher>> ciphers_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::condition_variable done_;
