@@ -70,6 +70,7 @@ run: build
 
 bench: release
 	$(RELEASE)/bin/ravelock_bench
+	$(RELEASE)/bin/file_bench
 	$(RELEASE)/bin/keyserver_bench
 
 fuzz: bootstrap

@@ -1,3 +1,4 @@
+#include "engine/cipher/crc32.h"
 #include "engine/engine_test_util.h"
 #include "engine/files/buffer_crypto.h"
 #include "engine/format/header.h"
@@ -110,6 +111,62 @@ TEST(BufferCrypto, DamageAfterTheKeyCheckGives820WithEverythingDeciphered) {
   const std::string plain = test::knownPlain(1000);
   EXPECT_EQ(e.data.substr(0, 496), plain.substr(0, 496));
   EXPECT_EQ(e.data.substr(504, 496), plain.substr(504));
+}
+
+TEST(BufferCrypto, AnyTeamAndAnyPiecesGiveTheBytesAndCrcsOfOnePass) {
+  CipherState c;
+  keyed(c, "team");
+  // Across several rounds and shares, with a length no share divides.
+  const std::size_t length = (9u << 20) + 8 * 77;
+  const std::string plain = test::knownPlain(length);
+  std::string expected = plain;
+  CryptTeam one(1);
+  PayloadEncipherer whole(c, one, nullptr, length);
+  ASSERT_EQ(whole.next(bytes(expected), length), 0);
+  const ContentCrcs expectedCrcs = whole.crcs();
+  EXPECT_EQ(expectedCrcs.keyCheck,
+            crc32(reinterpret_cast<const unsigned char*>(plain.data()), 128));
+  EXPECT_EQ(expectedCrcs.content,
+            crc32(reinterpret_cast<const unsigned char*>(plain.data()), length));
+
+  for (std::size_t threads : {2u, 3u, 8u}) {
+    for (std::size_t piece : {std::size_t{1} << 20, std::size_t{4096} + 8, length}) {
+      SCOPED_TRACE(testing::Message() << threads << " threads, pieces of " << piece);
+      CryptTeam team(threads);
+      std::string data = plain;
+      PayloadEncipherer enc(c, team, nullptr, length);
+      for (std::size_t at = 0; at < length; at += piece)
+        ASSERT_EQ(enc.next(bytes(data) + at, std::min(piece, length - at)), 0);
+      ASSERT_TRUE(data == expected);
+      EXPECT_EQ(enc.crcs().keyCheck, expectedCrcs.keyCheck);
+      EXPECT_EQ(enc.crcs().content, expectedCrcs.content);
+
+      PayloadDecipherer dec(c, team, nullptr, length, expectedCrcs.keyCheck,
+                            expectedCrcs.content);
+      for (std::size_t at = 0; at < length; at += piece)
+        ASSERT_EQ(dec.next(bytes(data) + at, std::min(piece, length - at)), 0);
+      EXPECT_EQ(dec.finish(), 0);
+      ASSERT_TRUE(data == plain);
+    }
+  }
+}
+
+TEST(BufferCrypto, PollsOfALargeBufferFollowEvery64Blocks) {
+  CipherState c;
+  keyed(c, "key");
+  std::string data((5u << 20) + 100 * 512, 'x');
+  ScriptedLink link;
+  ContentCrcs crcs;
+  ASSERT_EQ(encipherPadded(c, bytes(data), data.size(), &link, crcs), 0);
+  EXPECT_EQ(link.polls, static_cast<int>(data.size() / 512));
+  const auto values = link.progressValues();
+  ASSERT_EQ(values.size(), 100u);
+  EXPECT_EQ(values.front(), 1u);
+  EXPECT_EQ(values.back(), 100u);
+  ScriptedLink stopper;
+  stopper.stopAtPoll = 9000; // inside the second round of the threads
+  EXPECT_EQ(encipherPadded(c, bytes(data), data.size(), &stopper, crcs), 817);
+  EXPECT_EQ(stopper.polls, 9000);
 }
 
 TEST(BufferCrypto, LengthNotWholeBlocksChangesNothing) {

@@ -27,9 +27,8 @@ public:
   void EncryptBlock(std::uint32_t& L, std::uint32_t& R) const;
   void DecryptBlock(std::uint32_t& L, std::uint32_t& R) const;
 
-  // Electronic code book over `blockCount` 8-byte blocks in place. Several
-  // independent blocks go through the rounds together, which hides the
-  // latency of the table loads.
+  // Electronic code book over `blockCount` 8-byte blocks in place, by the
+  // fastest kernel this processor has (cipher_kernels.h).
   void EncryptBlocks(unsigned char* data, std::size_t blockCount) const;
   void DecryptBlocks(unsigned char* data, std::size_t blockCount) const;
 

@@ -1,8 +1,10 @@
 #include "engine/cipher/crc32.h"
 
+#include "engine/cipher/cpu_features.h"
 #include "platform/byte_order.h"
 
 #include <array>
+#include <vector>
 
 namespace ravelock::engine {
 
@@ -42,8 +44,8 @@ std::uint32_t crc32UpdateBytewise(std::uint32_t crc, const unsigned char* data,
   return crc;
 }
 
-std::uint32_t crc32Update(std::uint32_t crc, const unsigned char* data,
-                          std::size_t length) {
+std::uint32_t crc32UpdateSliced(std::uint32_t crc, const unsigned char* data,
+                                std::size_t length) {
   const auto& t = kTables;
   while (length >= 16) {
     const std::uint32_t w0 = loadLe32(data) ^ crc;
@@ -60,6 +62,66 @@ std::uint32_t crc32Update(std::uint32_t crc, const unsigned char* data,
     length -= 16;
   }
   return crc32UpdateBytewise(crc, data, length);
+}
+
+namespace {
+
+std::vector<CrcKernel> listSupported() {
+  std::vector<CrcKernel> kernels{{"sliced16", crc32UpdateSliced}};
+#if defined(__x86_64__)
+  if (cpuFeatures().pclmul)
+    kernels.push_back({"pclmul", crc32UpdatePclmul});
+  if (cpuFeatures().vpclmul)
+    kernels.push_back({"vpclmul", crc32UpdateVpclmul});
+#endif
+  return kernels;
+}
+
+// Polynomial product a * b mod P in the reflected domain, where bit 31 is
+// x^0.
+std::uint32_t multiplyModP(std::uint32_t a, std::uint32_t b) {
+  std::uint32_t product = 0;
+  for (std::uint32_t m = 1u << 31; m != 0; m >>= 1) {
+    if (a & m)
+      product ^= b;
+    b = (b & 1) ? (b >> 1) ^ kPolynomial : b >> 1;
+  }
+  return product;
+}
+
+// x^(8n) mod P by squaring: powers[k] = x^(2^k) mod P.
+std::uint32_t shiftPowerOfBytes(std::uint64_t n) {
+  static const auto powers = [] {
+    std::array<std::uint32_t, 67> p{};
+    p[0] = 1u << 30; // x^1
+    for (std::size_t k = 1; k < p.size(); ++k)
+      p[k] = multiplyModP(p[k - 1], p[k - 1]);
+    return p;
+  }();
+  std::uint32_t result = 1u << 31; // x^0
+  for (std::size_t k = 3; n != 0; n >>= 1, ++k)
+    if (n & 1)
+      result = multiplyModP(powers[k], result);
+  return result;
+}
+
+} // namespace
+
+std::span<const CrcKernel> supportedCrcKernels() {
+  static const std::vector<CrcKernel> kernels = listSupported();
+  return kernels;
+}
+
+std::uint32_t crc32Update(std::uint32_t crc, const unsigned char* data,
+                          std::size_t length) {
+  static const CrcFunction fastest = supportedCrcKernels().back().update;
+  return fastest(crc, data, length);
+}
+
+// The initial value and the final complement cancel out of the shifted A.
+std::uint32_t crc32Combine(std::uint32_t crcA, std::uint32_t crcB,
+                           std::uint64_t lengthB) {
+  return multiplyModP(shiftPowerOfBytes(lengthB), crcA) ^ crcB;
 }
 
 } // namespace ravelock::engine
