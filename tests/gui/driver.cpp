@@ -23,7 +23,7 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM data) {
   auto& search = *reinterpret_cast<Search*>(data);
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  if (pid != search.pid || !IsWindowVisible(window))
+  if ((search.pid != kAnyProcess && pid != search.pid) || !IsWindowVisible(window))
     return TRUE;
   if (windowText(window) != *search.title)
     return TRUE;

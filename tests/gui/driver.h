@@ -38,6 +38,9 @@ private:
   DWORD id_ = 0;
 };
 
+// Matches the windows of every process (a program started by another).
+inline constexpr DWORD kAnyProcess = 0;
+
 // The visible top-level window of process `pid` titled `title`, waited
 // for; null when none came. An empty class matches any class.
 HWND waitForWindow(DWORD pid, const std::wstring& title, DWORD ms = kWindowTimeoutMs,

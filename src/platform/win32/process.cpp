@@ -1,5 +1,8 @@
 #include "platform/process.h"
 #include "platform/backend.h"
+#include "platform/fault_injection.h"
+#include "platform/filesystem.h"
+#include "platform/inheritable.h"
 
 #include <windows.h>
 
@@ -43,27 +46,44 @@ std::string executableFileName(std::string_view baseName) {
   return std::string(baseName) + ".exe";
 }
 
-bool backend::launchDetached(const std::string& program, std::string_view argument) {
-  std::string commandLine;
-  if (!argument.empty()) {
-    char shortPath[MAX_PATH];
-    const DWORD n = GetShortPathNameA(program.c_str(), shortPath, MAX_PATH);
-    commandLine = n > 0 && n < MAX_PATH ? std::string(shortPath, n) : program;
-    commandLine += ' ';
-    commandLine += argument;
-  }
+namespace {
+
+// The program launcher's process: the launcher's creation flags and a
+// window shown normally; the child's handles are closed at once.
+bool startLauncherProcess(const char* program, std::string& commandLine,
+                          bool inheritHandles) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+  if (!CreateProcessA(program, commandLine.data(), nullptr, nullptr,
+                      inheritHandles ? TRUE : FALSE,
                       CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr,
                       &startup, &info))
     return false;
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return true;
+}
+
+} // namespace
+
+bool backend::launchDetached(const std::string& program, std::string_view argument) {
+  std::string commandLine;
+  if (!argument.empty()) {
+    commandLine = getShortPath(program).value_or(program);
+    commandLine += ' ';
+    commandLine += argument;
+  }
+  return startLauncherProcess(program.c_str(), commandLine, false);
+}
+
+bool launchInheriting(const std::string& commandLine) {
+  if (injectedFault(Op::StartProcess) != Fault::None)
+    return false;
+  std::string line = commandLine;
+  return startLauncherProcess(nullptr, line, true);
 }
 
 ChildProcess ChildProcess::startBackend(const std::string& program,
