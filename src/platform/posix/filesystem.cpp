@@ -80,6 +80,20 @@ bool createFolder(const std::string& path) {
   return ::mkdir(path.c_str(), 0777) == 0;
 }
 
+bool removeFolder(const char* path) {
+  if (injectedFault(Op::Delete) != Fault::None)
+    return false;
+  return ::rmdir(path) == 0;
+}
+
+std::string temporaryFolder() {
+  const char* dir = std::getenv("TMPDIR");
+  std::string folder = dir && *dir ? dir : "/tmp";
+  if (folder.back() != '/')
+    folder += '/';
+  return folder;
+}
+
 bool copyFile(const char* from, const char* to) {
   if (injectedFault(Op::Copy) != Fault::None)
     return false;

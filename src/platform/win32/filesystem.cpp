@@ -78,6 +78,20 @@ bool createFolder(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0;
 }
 
+bool removeFolder(const char* path) {
+  if (injectedFault(Op::Delete) != Fault::None) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  return RemoveDirectoryA(path) != 0;
+}
+
+std::string temporaryFolder() {
+  char buffer[MAX_PATH + 1];
+  const DWORD n = GetTempPathA(sizeof buffer, buffer);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+}
+
 bool copyFile(const char* from, const char* to) {
   if (injectedFault(Op::Copy) != Fault::None) {
     SetLastError(ERROR_ACCESS_DENIED);
