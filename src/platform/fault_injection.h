@@ -30,6 +30,11 @@ enum class Op : std::uint8_t {
   ListDirectory,
   OpenNamedObject, // a named mutex, event or section of the session
   StartProcess,
+  RegistryOpen,   // opening a key, listing its subkeys
+  RegistryCreate, // creating (or opening for writing) a key
+  RegistryRead,   // reading a value
+  RegistryWrite,  // writing a value
+  RegistryDelete, // deleting a key or a value
   Count
 };
 
