@@ -23,25 +23,34 @@ std::optional<std::string> findOlderDataFile(const std::string& folder) {
   return std::nullopt;
 }
 
-int checkOlderInstallation(std::optional<std::uint32_t> version,
-                           std::optional<std::string> folder, SetupHost& host) {
-  if (!version || *version >= kCurrentProgramVersion || !folder || folder->empty())
+int checkOlderInstallation(platform::Registry& registry, SetupHost& host) {
+  using platform::RegistryRoot;
+  using platform::RegistryStatus;
+  std::uint32_t version = 0;
+  if (registry.readDword(RegistryRoot::LocalMachine, kInstallKey, kProgramVersionValue,
+                         version) != RegistryStatus::Ok ||
+      version >= kCurrentProgramVersion)
     return kSetupGoesOn;
-  if (!platform::isPathSeparator(folder->back()))
-    *folder += platform::kPathSeparator;
-  const std::optional<std::string> dataFile = findOlderDataFile(*folder);
+  std::string folder;
+  if (registry.readString(RegistryRoot::LocalMachine, kInstallKey, kProgramPathValue,
+                          folder, kProgramPathBuffer) != RegistryStatus::Ok ||
+      folder.empty())
+    return kSetupGoesOn;
+  if (!platform::isPathSeparator(folder.back()))
+    folder += platform::kPathSeparator;
+  const std::optional<std::string> dataFile = findOlderDataFile(folder);
   if (!dataFile)
     return kSetupGoesOn;
 
   std::string question = kOlderVersionQuestion;
-  question.replace(question.find("%s"), 2, *folder);
+  question.replace(question.find("%s"), 2, folder);
   switch (host.askInstaller(question)) {
   case InstallerAnswer::Cancel: return kSetupCancelled;
   case InstallerAnswer::No: return kSetupGoesOn;
   case InstallerAnswer::Yes: break;
   }
   // The setup goes on whatever the removal ends with.
-  removeInstallation(*dataFile, host, RemovalMode::Setup);
+  removeInstallation(*dataFile, host, registry, RemovalMode::Setup);
   return kSetupGoesOn;
 }
 

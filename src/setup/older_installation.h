@@ -1,10 +1,10 @@
 #pragma once
 // vellsetup's decision: is there an older installation, does the user want
-// it removed, and may the setup go on. The registry values are read by the
-// program; the rest is portable.
+// it removed, and may the setup go on.
 
 #include "setup/removal.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +13,13 @@ namespace ravelock::setup {
 
 // vellsetup's exit codes.
 enum SetupExit : int { kSetupGoesOn = 0, kSetupCancelled = 1 };
+
+// Where the main program records its installation.
+inline constexpr char kInstallKey[] = "Software\\Harrowby\\Quillery";
+inline constexpr char kProgramVersionValue[] = "VellProgramVersion";
+inline constexpr char kProgramPathValue[] = "VellProgramPath";
+// The folder is read into this many bytes, zero byte included.
+inline constexpr std::size_t kProgramPathBuffer = 300;
 
 // Installations of this version or later need no removal.
 inline constexpr std::uint32_t kCurrentProgramVersion = 2;
@@ -42,10 +49,8 @@ protected:
 // kMaxOlderDataFileSize bytes, in the system's listing order.
 std::optional<std::string> findOlderDataFile(const std::string& folder);
 
-// The whole decision on the registry values `version` ("VellProgramVersion")
-// and `folder` ("VellProgramPath"), each nothing when missing. Returns the
-// exit code.
-int checkOlderInstallation(std::optional<std::uint32_t> version,
-                           std::optional<std::string> folder, SetupHost& host);
+// The whole decision on the installation values in `registry`, and the
+// removal when the user asks for it. Returns the exit code.
+int checkOlderInstallation(platform::Registry& registry, SetupHost& host);
 
 } // namespace ravelock::setup

@@ -9,6 +9,13 @@ namespace {
 
 using namespace platform;
 
+// The data file numbers the hives as the seam's roots.
+static_assert(static_cast<int>(RegistryRoot::ClassesRoot) == kHiveClassesRoot);
+static_assert(static_cast<int>(RegistryRoot::CurrentUser) == kHiveCurrentUser);
+static_assert(static_cast<int>(RegistryRoot::LocalMachine) == kHiveLocalMachine);
+static_assert(static_cast<int>(RegistryRoot::Users) == kHiveUsers);
+static_assert(static_cast<int>(RegistryRoot::CurrentConfig) == kHiveCurrentConfig);
+
 std::string folderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -53,20 +60,26 @@ bool removeFileEntry(const UninstallEntry& entry) {
   return gone;
 }
 
-void removeRegistryEntry(const UninstallEntry& entry, RemovalHost& host) {
+// Failures are not counted: what is left in the registry is not shown.
+void removeRegistryEntry(const UninstallEntry& entry, Registry& registry) {
+  if (entry.hive > kHiveCurrentConfig)
+    return; // no such hive to open
+  const auto root = static_cast<RegistryRoot>(entry.hive);
   if (entry.option == 0) {
-    host.deleteRegistryValue(entry.hive, entry.path, entry.valueName);
+    registry.deleteValue(root, entry.path, entry.valueName);
     return;
   }
-  std::string key = entry.path;
+  std::string_view key = entry.path;
   if (!key.empty() && key.back() == '\\')
-    key.pop_back();
-  host.deleteRegistryKey(entry.hive, key);
+    key.remove_suffix(1);
+  if (!key.empty()) // never a whole hive
+    registry.deleteTree(root, key);
 }
 
 } // namespace
 
-int removeInstallation(const std::string& dataPath, RemovalHost& host, RemovalMode mode) {
+int removeInstallation(const std::string& dataPath, RemovalHost& host, Registry& registry,
+                       RemovalMode mode) {
   UninstallData data;
   if (readUninstallDataFile(dataPath, data) != DataFileResult::Ok)
     return kExitCannotOpenData;
@@ -84,7 +97,7 @@ int removeInstallation(const std::string& dataPath, RemovalHost& host, RemovalMo
     if (entry.type == kEntryFile)
       somethingLeft |= !removeFileEntry(entry);
     else if (entry.type == kEntryRegistry)
-      removeRegistryEntry(entry, host);
+      removeRegistryEntry(entry, registry);
   }
 
   if (mode == RemovalMode::Uninstall) {

@@ -1,10 +1,12 @@
 #pragma once
 // Removing an installation by replaying its uninstall data file: the steps
 // velluninst runs after its temporary copy has taken over, and vellsetup
-// runs for an older installation. Files go through the platform seam; what
-// the user sees, the programs run, the registry and the end of the session
-// go through a RemovalHost, so the steps are the same natively and under
-// Windows and a test can script every answer.
+// runs for an older installation. Files and the registry go through the
+// platform seam; what the user sees, the programs run and the end of the
+// session go through a RemovalHost, so the steps are the same natively and
+// under Windows and a test can script every answer.
+
+#include "platform/registry.h"
 
 #include <cstdint>
 #include <string>
@@ -37,10 +39,6 @@ public:
   // when it cannot be started; 0 when started without waiting.
   virtual int runProgram(const std::string& path, const std::string& arguments,
                          bool wait) = 0;
-  // `hive` as the data file numbers it; failures are not reported.
-  virtual void deleteRegistryKey(std::uint16_t hive, const std::string& key) = 0;
-  virtual void deleteRegistryValue(std::uint16_t hive, const std::string& key,
-                                   const std::string& valueName) = 0;
   virtual void restartSystem() = 0;
   virtual void logOff() = 0;
   virtual void sleep(std::uint32_t milliseconds) = 0;
@@ -59,7 +57,8 @@ enum class RemovalMode : std::uint8_t {
 // the entries, the own path and the data file, run program 2, remove the
 // data file's folder, report, offer a restart or logoff. Returns the exit
 // code.
-int removeInstallation(const std::string& dataPath, RemovalHost& host, RemovalMode mode);
+int removeInstallation(const std::string& dataPath, RemovalHost& host,
+                       platform::Registry& registry, RemovalMode mode);
 
 // Step 1: when the running tool at `ownPath` is not yet the copy in the
 // temporary folder, copies itself there (replacing an older copy) and starts

@@ -2,6 +2,7 @@
 // folder.
 
 #include "platform/directory.h"
+#include "platform/memory_registry.h"
 #include "setup/older_installation.h"
 #include "setup/scripted_host.h"
 #include "setup/uninstall_data.h"
@@ -34,8 +35,21 @@ protected:
   void saveData(const std::string& name = "old.uds") {
     ASSERT_TRUE(writeUninstallDataFile(in(name), data));
   }
-  int check(std::optional<std::uint32_t> version) {
-    return checkOlderInstallation(version, folder, host);
+  // The installation values as the main program writes them; nothing for
+  // a value left out.
+  int check(std::optional<std::uint32_t> version,
+            std::optional<std::string> path = std::nullopt) {
+    using platform::RegistryRoot;
+    platform::MemoryRegistry registry;
+    registry.createKey(RegistryRoot::LocalMachine, kInstallKey);
+    if (version)
+      registry.writeDword(RegistryRoot::LocalMachine, kInstallKey, kProgramVersionValue,
+                          *version);
+    registry.writeString(RegistryRoot::LocalMachine, kInstallKey, kProgramPathValue,
+                         path.value_or(folder));
+    if (path && path->empty())
+      registry.deleteValue(RegistryRoot::LocalMachine, kInstallKey, kProgramPathValue);
+    return checkOlderInstallation(registry, host);
   }
 
   ravelock::test::TempDir dir;
@@ -49,8 +63,8 @@ TEST_F(OlderInstallation, NothingToAskAbout) {
   EXPECT_EQ(check(std::nullopt), kSetupGoesOn);
   EXPECT_EQ(check(2), kSetupGoesOn);
   EXPECT_EQ(check(3), kSetupGoesOn);
-  EXPECT_EQ(checkOlderInstallation(1, std::nullopt, host), kSetupGoesOn);
-  EXPECT_EQ(checkOlderInstallation(1, std::string(), host), kSetupGoesOn);
+  EXPECT_EQ(check(1, ""), kSetupGoesOn); // no folder value
+  EXPECT_EQ(check(1, std::string(kProgramPathBuffer, 'x')), kSetupGoesOn); // too long
   EXPECT_TRUE(host.questions.empty());
   EXPECT_TRUE(fs::exists(in("app.exe")));
 }

@@ -3,6 +3,7 @@
 // touched when the file is refused or the user declines.
 
 #include "platform/filesystem.h"
+#include "platform/memory_registry.h"
 #include "setup/hostile_files.h"
 #include "setup/older_installation.h"
 #include "setup/scripted_host.h"
@@ -13,6 +14,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 namespace ravelock::setup {
 namespace {
@@ -33,6 +35,13 @@ protected:
     }
     ravelock::test::writeFile(dir.file("protected.txt"), "keep me");
     platform::setAttributes(in("help.chm").c_str(), platform::kAttrReadOnly);
+    registry = std::make_unique<platform::MemoryRegistry>();
+    using platform::RegistryRoot;
+    registry->createKey(RegistryRoot::LocalMachine, "Software\\Uninstall\\Ravelock\\Sub");
+    registry->writeString(RegistryRoot::LocalMachine, "Software\\Uninstall", "Keep", "x");
+    registry->createKey(RegistryRoot::ClassesRoot, "CLSID\\x");
+    registry->writeString(RegistryRoot::ClassesRoot, "CLSID\\x", "ThreadingModel", "A");
+    registry->writeString(RegistryRoot::ClassesRoot, "CLSID\\x", "", "default");
 
     data.flags = kRunProgram1;
     data.ownPath = in("velluninst.exe");
@@ -50,6 +59,8 @@ protected:
         {kEntryFile, 0, 0, "", in("already-gone.txt")},
         {kEntryRegistry, 1, kHiveLocalMachine, "", "Software\\Uninstall\\Ravelock\\"},
         {kEntryRegistry, 0, kHiveClassesRoot, "ThreadingModel", "CLSID\\x"},
+        {kEntryRegistry, 1, 5, "", "Software"},           // no such hive
+        {kEntryRegistry, 1, kHiveLocalMachine, "", "\\"}, // never a whole hive
         {9, 0, 0, "", in("ignored")},
     };
   }
@@ -58,12 +69,24 @@ protected:
   std::string dataPath() const { return in("app.uds"); }
   void save() { ASSERT_TRUE(writeUninstallDataFile(dataPath(), data)); }
   int remove(RemovalMode mode = RemovalMode::Uninstall) {
-    return removeInstallation(dataPath(), host, mode);
+    return removeInstallation(dataPath(), host, *registry, mode);
   }
   bool exists(const std::string& path) const { return fs::exists(path); }
+  bool registryHas(platform::RegistryRoot root, const char* key) const {
+    return registry->openKey(root, key, platform::RegistryAccess::Read) ==
+           platform::RegistryStatus::Ok;
+  }
+  bool registryValue(const char* key, const char* name) const {
+    std::string value;
+    return registry->readString(platform::RegistryRoot::ClassesRoot, key, name, value) ==
+           platform::RegistryStatus::Ok;
+  }
   bool untouched() const {
     return exists(in("app.exe")) && exists(in("velluninst.exe")) &&
-           exists(in("sub/plugin.dll")) && host.registryCalls.empty() &&
+           exists(in("sub/plugin.dll")) &&
+           registryHas(platform::RegistryRoot::LocalMachine,
+                       "Software\\Uninstall\\Ravelock\\Sub") &&
+           registryValue("CLSID\\x", "ThreadingModel") &&
            ravelock::test::readFile(dir.file("protected.txt")) == "keep me";
   }
 
@@ -71,6 +94,7 @@ protected:
   std::string folder;
   UninstallData data;
   fixtures::ScriptedHost host;
+  std::unique_ptr<platform::MemoryRegistry> registry;
 };
 
 TEST_F(Installation, YesRemovesEverythingAndTheFolder) {
@@ -88,9 +112,12 @@ TEST_F(Installation, YesRemovesEverythingAndTheFolder) {
   EXPECT_EQ(host.runs[1].path, "after.exe");
   EXPECT_TRUE(host.runs[1].wait);
   EXPECT_EQ(host.sleptMs, kAfterProgram1WaitMs);
-  EXPECT_EQ(host.registryCalls,
-            (std::vector<std::string>{"key 2\\Software\\Uninstall\\Ravelock",
-                                      "value 0\\CLSID\\x\\ThreadingModel"}));
+  // The whole key with its subkeys; one value, not its key.
+  EXPECT_FALSE(
+      registryHas(platform::RegistryRoot::LocalMachine, "Software\\Uninstall\\Ravelock"));
+  EXPECT_TRUE(registryHas(platform::RegistryRoot::LocalMachine, "Software\\Uninstall"));
+  EXPECT_FALSE(registryValue("CLSID\\x", "ThreadingModel"));
+  EXPECT_TRUE(registryValue("CLSID\\x", ""));
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].first, "All removed.");
   EXPECT_EQ(ravelock::test::readFile(dir.file("protected.txt")), "keep me");

@@ -49,13 +49,6 @@ public:
     runs.push_back({path, arguments, wait});
     return n < programResults.size() ? programResults[n] : 0;
   }
-  void deleteRegistryKey(std::uint16_t hive, const std::string& key) override {
-    registryCalls.push_back("key " + std::to_string(hive) + "\\" + key);
-  }
-  void deleteRegistryValue(std::uint16_t hive, const std::string& key,
-                           const std::string& name) override {
-    registryCalls.push_back("value " + std::to_string(hive) + "\\" + key + "\\" + name);
-  }
   void restartSystem() override { sessionEnds.push_back("restart"); }
   void logOff() override { sessionEnds.push_back("logoff"); }
   void sleep(std::uint32_t ms) override { sleptMs += ms; }
