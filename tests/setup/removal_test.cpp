@@ -248,6 +248,7 @@ TEST_F(Installation, HostileDataFilesAreRefusedBeforeAnythingIsRemoved) {
 // something was left.
 TEST_F(Installation, FailingFileOperations) {
   const auto prepare = [&] {
+    platform::setAttributes(in("help.chm").c_str(), platform::kAttrNormal);
     fs::remove_all(folder);
     SetUp();
     save();

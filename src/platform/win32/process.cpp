@@ -37,13 +37,10 @@ HANDLE native(std::intptr_t handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
 
-} // namespace
-
-std::string executableFileName(std::string_view baseName) {
-  return std::string(baseName) + ".exe";
-}
-
-bool launchDetached(const std::string& program, std::string_view argument) {
+// The launcher's process: the short path, a blank and the argument as its
+// command line (empty without an argument), nothing inherited.
+bool createLaunched(const std::string& program, std::string_view argument,
+                    PROCESS_INFORMATION& info) {
   if (injectedFault(Op::StartProcess) != Fault::None)
     return false;
   std::string commandLine;
@@ -58,10 +55,20 @@ bool launchDetached(const std::string& program, std::string_view argument) {
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
+  return CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr,
+                        nullptr, &startup, &info) != 0;
+}
+
+} // namespace
+
+std::string executableFileName(std::string_view baseName) {
+  return std::string(baseName) + ".exe";
+}
+
+bool launchDetached(const std::string& program, std::string_view argument) {
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                      &startup, &info))
+  if (!createLaunched(program, argument, info))
     return false;
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
@@ -106,6 +113,16 @@ ChildProcess ChildProcess::start(const std::string& program,
   PROCESS_INFORMATION info{};
   if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                       nullptr, nullptr, &startup, &info))
+    return child;
+  CloseHandle(info.hThread);
+  child.handle_ = reinterpret_cast<std::intptr_t>(info.hProcess);
+  return child;
+}
+
+ChildProcess ChildProcess::launch(const std::string& program, std::string_view argument) {
+  ChildProcess child;
+  PROCESS_INFORMATION info{};
+  if (!createLaunched(program, argument, info))
     return child;
   CloseHandle(info.hThread);
   child.handle_ = reinterpret_cast<std::intptr_t>(info.hProcess);
