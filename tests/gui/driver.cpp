@@ -23,7 +23,7 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM data) {
   auto& search = *reinterpret_cast<Search*>(data);
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  if (pid != search.pid || !IsWindowVisible(window))
+  if ((search.pid != kAnyProcess && pid != search.pid) || !IsWindowVisible(window))
     return TRUE;
   if (windowText(window) != *search.title)
     return TRUE;
@@ -269,6 +269,19 @@ bool saveScreenshot(HWND window, const std::wstring& path) {
   std::ofstream out(std::filesystem::path(path), std::ios::binary);
   out << encodePng(width, height, rows);
   return static_cast<bool>(out);
+}
+
+bool saveNamedScreenshot(HWND window, const std::string& name) {
+#ifdef RAVELOCK_SCREENS_DIR
+  const std::filesystem::path folder(RAVELOCK_SCREENS_DIR);
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  return window && saveScreenshot(window, (folder / (name + ".png")).wstring());
+#else
+  (void)window;
+  (void)name;
+  return false;
+#endif
 }
 
 void installPrograms(const std::filesystem::path& folder,
