@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ravelock::platform {
@@ -58,6 +59,11 @@ int getFreeSpace(const char* root, std::uint64_t* freeBytes, std::uint64_t* tota
 // else FindFirstFileA for the last component; natively the absolute,
 // canonical path of an existing file.
 std::size_t getLongPath(const char* path, char* buffer, std::size_t bufferSize);
+
+// The short (8.3) form of an existing path, or nullopt when the system has
+// none for it (the path is missing, or short names are switched off on its
+// volume). Natively there are no short names: the path itself when it exists.
+std::optional<std::string> getShortPath(const std::string& path);
 
 // Tests only: behave as a system without the newer kernel32 functions.
 void useLegacyKernelFunctions(bool legacy);

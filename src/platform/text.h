@@ -16,6 +16,11 @@ std::size_t charLength(const char* p);
 // a character in two.
 std::size_t cutOnCharBoundary(const char* text, std::size_t maxBytes);
 
+// Whether two texts are equal without regard to the case of their ASCII
+// letters; the bytes of a multibyte character are compared as they are (a
+// trail byte is no letter).
+bool equalIgnoringCase(const std::string& a, const std::string& b);
+
 // Whether two paths name the same file as far as the file system's case rule
 // goes: without regard to case on Windows, exactly natively.
 bool samePath(const std::string& a, const std::string& b);

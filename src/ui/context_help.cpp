@@ -1,4 +1,5 @@
 #include "ui/context_help.h"
+#include "ui/html_help.h"
 
 #include <commctrl.h>
 #include <htmlhelp.h>
@@ -8,8 +9,6 @@
 namespace ravelock::ui {
 
 namespace {
-
-using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
 
 // HH_POPUP as HtmlHelpW reads it (the header's follows the TCHAR setting).
 struct HtmlHelpPopupW {
@@ -38,12 +37,7 @@ public:
   HtmlHelpFn function() const { return function_; }
 
 private:
-  HtmlHelpLibrary() {
-    HMODULE module = LoadLibraryW(L"hhctrl.ocx");
-    if (!module)
-      return;
-    function_ = reinterpret_cast<HtmlHelpFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "HtmlHelpW")));
+  HtmlHelpLibrary() : function_(htmlHelpFunction()) {
     if (function_)
       function_(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&cookie_));
   }

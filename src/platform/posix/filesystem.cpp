@@ -141,4 +141,10 @@ std::optional<std::string> backend::longPath(const char* path) {
 
 void useLegacyKernelFunctions(bool) {}
 
+std::optional<std::string> getShortPath(const std::string& path) {
+  if (!pathExists(path.c_str()))
+    return std::nullopt;
+  return path;
+}
+
 } // namespace ravelock::platform

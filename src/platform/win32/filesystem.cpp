@@ -148,4 +148,17 @@ std::optional<std::string> backend::longPath(const char* path) {
   return std::string(drive) + dir + found.cFileName;
 }
 
+std::optional<std::string> getShortPath(const std::string& path) {
+  std::string shortName(MAX_PATH, '\0');
+  DWORD n = GetShortPathNameA(path.c_str(), shortName.data(), MAX_PATH);
+  if (n >= MAX_PATH) { // the size needed, terminator included
+    shortName.resize(n);
+    n = GetShortPathNameA(path.c_str(), shortName.data(), n);
+  }
+  if (n == 0 || n >= shortName.size())
+    return std::nullopt;
+  shortName.resize(n);
+  return shortName;
+}
+
 } // namespace ravelock::platform

@@ -4,8 +4,20 @@
 
 namespace ravelock::platform {
 
+namespace {
+
+bool isAbsolute(const std::string& path) {
+  return path.size() > 2 && (path[1] == ':' || (path[0] == '\\' && path[1] == '\\'));
+}
+
+} // namespace
+
+// A library named by its full path has its own dependencies looked for in
+// its folder first; a bare name is found through the system's search order.
 Library::Library(const std::string& path)
-    : handle_(reinterpret_cast<void*>(LoadLibraryA(path.c_str()))) {}
+    : handle_(reinterpret_cast<void*>(LoadLibraryExA(
+          path.c_str(), nullptr, isAbsolute(path) ? LOAD_WITH_ALTERED_SEARCH_PATH : 0))) {
+}
 
 Library::~Library() {
   if (handle_)

@@ -1,5 +1,7 @@
 #include "platform/process.h"
 #include "platform/fault_injection.h"
+#include "platform/filesystem.h"
+#include "platform/inheritable.h"
 
 #include <windows.h>
 
@@ -37,42 +39,63 @@ HANDLE native(std::intptr_t handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
 
-// The launcher's process: the short path, a blank and the argument as its
-// command line (empty without an argument), nothing inherited.
-bool createLaunched(const std::string& program, std::string_view argument,
-                    PROCESS_INFORMATION& info) {
-  if (injectedFault(Op::StartProcess) != Fault::None)
-    return false;
-  std::string commandLine;
-  if (!argument.empty()) {
-    char shortPath[MAX_PATH];
-    const DWORD n = GetShortPathNameA(program.c_str(), shortPath, MAX_PATH);
-    commandLine = n > 0 && n < MAX_PATH ? std::string(shortPath, n) : program;
-    commandLine += ' ';
-    commandLine += argument;
-  }
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNORMAL;
-  return CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr,
-                        nullptr, &startup, &info) != 0;
-}
-
 } // namespace
 
 std::string executableFileName(std::string_view baseName) {
   return std::string(baseName) + ".exe";
 }
 
-bool launchDetached(const std::string& program, std::string_view argument) {
+namespace {
+
+// The program launcher's process: the launcher's creation flags and a
+// window shown normally.
+bool createLauncherProcess(const char* program, std::string& commandLine,
+                           bool inheritHandles, PROCESS_INFORMATION& info) {
+  if (injectedFault(Op::StartProcess) != Fault::None)
+    return false;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  return CreateProcessA(program, commandLine.data(), nullptr, nullptr,
+                        inheritHandles ? TRUE : FALSE,
+                        CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr,
+                        nullptr, &startup, &info) != 0;
+}
+
+// The same with the child's handles closed at once.
+bool startLauncherProcess(const char* program, std::string& commandLine,
+                          bool inheritHandles) {
   PROCESS_INFORMATION info{};
-  if (!createLaunched(program, argument, info))
+  if (!createLauncherProcess(program, commandLine, inheritHandles, info))
     return false;
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return true;
+}
+
+// The launcher's command line: the short path, a blank and the argument, or
+// empty without an argument.
+std::string launcherCommandLine(const std::string& program, std::string_view argument) {
+  std::string commandLine;
+  if (!argument.empty()) {
+    commandLine = getShortPath(program).value_or(program);
+    commandLine += ' ';
+    commandLine += argument;
+  }
+  return commandLine;
+}
+
+} // namespace
+
+bool launchDetached(const std::string& program, std::string_view argument) {
+  std::string commandLine = launcherCommandLine(program, argument);
+  return startLauncherProcess(program.c_str(), commandLine, false);
+}
+
+bool launchInheriting(const std::string& commandLine) {
+  std::string line = commandLine;
+  return startLauncherProcess(nullptr, line, true);
 }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
@@ -121,8 +144,9 @@ ChildProcess ChildProcess::start(const std::string& program,
 
 ChildProcess ChildProcess::launch(const std::string& program, std::string_view argument) {
   ChildProcess child;
+  std::string commandLine = launcherCommandLine(program, argument);
   PROCESS_INFORMATION info{};
-  if (!createLaunched(program, argument, info))
+  if (!createLauncherProcess(program.c_str(), commandLine, false, info))
     return child;
   CloseHandle(info.hThread);
   child.handle_ = reinterpret_cast<std::intptr_t>(info.hProcess);

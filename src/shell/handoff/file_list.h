@@ -1,0 +1,73 @@
+#pragma once
+// The path list that the drop target and the context menu hand to a new
+// vellapp, and the section that carries it. Portable: both ends' rules
+// live here, the Windows transport in launch.h and in vellapp.
+//
+// Path list: each path (ANSI) ended by a NUL, folders with a trailing
+// backslash, the list ended by one more NUL. Section: the header below,
+// the list, then zero bytes up to list length + 1036.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ravelock::handoff {
+
+#pragma pack(push, 1)
+struct FileListHeader {
+  std::uint32_t doneEvent;  // the receiver's inherited handle of the done event
+  std::uint32_t listLength; // bytes of the list, its final NUL included
+  std::int32_t itemCount;
+};
+#pragma pack(pop)
+static_assert(sizeof(FileListHeader) == 12);
+static_assert(offsetof(FileListHeader, doneEvent) == 0);
+static_assert(offsetof(FileListHeader, listLength) == 4);
+static_assert(offsetof(FileListHeader, itemCount) == 8);
+
+// Zero bytes behind the list.
+inline constexpr std::size_t kSectionSpare = 1024;
+
+inline std::size_t sectionSizeFor(std::uint32_t listLength) {
+  return sizeof(FileListHeader) + std::size_t{listLength} + kSectionSpare;
+}
+
+// Builds a path list in the order the items are added.
+class PathList {
+public:
+  // A folder gets a trailing backslash unless it has one (a drive root
+  // keeps its single one). An empty path would end the list: ignored.
+  void add(std::string_view path, bool isFolder);
+
+  // The list with its final NUL.
+  std::string bytes() const { return paths_ + '\0'; }
+  std::int32_t count() const { return count_; }
+
+private:
+  std::string paths_;
+  std::int32_t count_ = 0;
+};
+
+// Writes the header and the list into `section`; false when they do not
+// fit in it.
+bool writeFileListSection(std::span<unsigned char> section, std::uint32_t doneEvent,
+                          std::string_view list, std::int32_t count);
+
+// What the receiver takes from a section. Everything in it is untrusted:
+// the header and the list are copied out first (the sender could still
+// write), the length is bounded by the section's real size, and the list
+// must hold exactly `count` non-empty paths followed by the final NUL.
+struct ReceivedFileList {
+  bool headerRead = false; // doneEvent is known
+  std::uint32_t doneEvent = 0;
+  bool valid = false;     // list and count can be handed to the engine
+  std::vector<char> list; // the list and four more zero bytes
+  std::int32_t count = 0;
+};
+
+ReceivedFileList readFileListSection(std::span<const unsigned char> section);
+
+} // namespace ravelock::handoff
