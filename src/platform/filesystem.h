@@ -39,6 +39,13 @@ bool deleteFile(const char* path);
 // Makes one folder (its parent must exist).
 bool createFolder(const std::string& path);
 
+// Removes an empty folder. Fault injection counts it as a Delete.
+bool removeFolder(const char* path);
+
+// The system's folder for temporary files, ending in a separator
+// (GetTempPathA; natively TMPDIR or /tmp/).
+std::string temporaryFolder();
+
 // Copies a file's content (and, on Windows, its attributes and times) over
 // `to`, replacing an existing file.
 bool copyFile(const char* from, const char* to);

@@ -25,6 +25,10 @@ bool deleteFile(const char* path) {
   return !backend::refused(Op::Delete) && backend::deleteFile(path);
 }
 
+bool removeFolder(const char* path) {
+  return !backend::refused(Op::Delete) && backend::removeFolder(path);
+}
+
 bool copyFile(const char* from, const char* to) {
   return !backend::refused(Op::Copy) && backend::copyFile(from, to);
 }

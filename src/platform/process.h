@@ -40,6 +40,11 @@ public:
   static ChildProcess start(const std::string& program,
                             const std::vector<std::string>& args);
 
+  // Starts `program` as launchDetached does on Windows (its command line,
+  // flags and start-up record) but keeps the process to wait for.
+  // Natively the argument text is the program's one argument.
+  static ChildProcess launch(const std::string& program, std::string_view argument);
+
   bool isValid() const { return handle_ != kNone; }
 
   // The exit status once the child has ended, or nothing when it still runs

@@ -271,6 +271,19 @@ bool saveScreenshot(HWND window, const std::wstring& path) {
   return static_cast<bool>(out);
 }
 
+bool saveNamedScreenshot(HWND window, const std::string& name) {
+#ifdef RAVELOCK_SCREENS_DIR
+  const std::filesystem::path folder(RAVELOCK_SCREENS_DIR);
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  return window && saveScreenshot(window, (folder / (name + ".png")).wstring());
+#else
+  (void)window;
+  (void)name;
+  return false;
+#endif
+}
+
 void installPrograms(const std::filesystem::path& folder,
                      std::initializer_list<const char*> names) {
   wchar_t self[MAX_PATH] = {};

@@ -38,11 +38,13 @@ private:
   DWORD id_ = 0;
 };
 
-// Matches the windows of every process (a program started by another).
+// Matches windows of every process: a program that hands its work to
+// another process of its own (the uninstaller's temporary copy).
 inline constexpr DWORD kAnyProcess = 0;
 
-// The visible top-level window of process `pid` titled `title`, waited
-// for; null when none came. An empty class matches any class.
+// The visible top-level window of process `pid` (or kAnyProcess) titled
+// `title`, waited for; null when none came. An empty class matches any
+// class.
 HWND waitForWindow(DWORD pid, const std::wstring& title, DWORD ms = kWindowTimeoutMs,
                    const std::wstring& className = L"");
 // The same without waiting.
@@ -72,6 +74,10 @@ std::wstring answerMessageBox(DWORD pid, int button,
 // Waits for the Save As dialog of process `pid`, types `path` as the file
 // name and presses Save. False when no such dialog came.
 bool answerSaveAs(DWORD pid, const std::wstring& path, DWORD ms = kWindowTimeoutMs);
+
+// Saves `window` as build/screens/<name>.png (the test program's
+// RAVELOCK_SCREENS_DIR). False when it could not be written.
+bool saveNamedScreenshot(HWND window, const std::string& name);
 
 // Moves a window so that its top-left corner is at (x, y).
 void moveWindow(HWND window, int x, int y);

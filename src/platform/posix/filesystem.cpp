@@ -71,6 +71,18 @@ bool createFolder(const std::string& path) {
   return ::mkdir(path.c_str(), 0777) == 0;
 }
 
+bool backend::removeFolder(const char* path) {
+  return ::rmdir(path) == 0;
+}
+
+std::string temporaryFolder() {
+  const char* dir = std::getenv("TMPDIR");
+  std::string folder = dir && *dir ? dir : "/tmp";
+  if (folder.back() != '/')
+    folder += '/';
+  return folder;
+}
+
 bool backend::copyFile(const char* from, const char* to) {
   const int in = ::open(from, O_RDONLY | O_CLOEXEC);
   if (in < 0)

@@ -115,6 +115,13 @@ ChildProcess ChildProcess::startBackend(const std::string& program,
   return child;
 }
 
+ChildProcess ChildProcess::launch(const std::string& program, std::string_view argument) {
+  std::vector<std::string> args;
+  if (!argument.empty())
+    args.emplace_back(argument);
+  return start(program, args);
+}
+
 std::optional<int> ChildProcess::wait(std::uint32_t timeoutMs) {
   if (status_ || handle_ == kNone)
     return status_;

@@ -64,6 +64,16 @@ bool createFolder(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0;
 }
 
+bool backend::removeFolder(const char* path) {
+  return RemoveDirectoryA(path) != 0;
+}
+
+std::string temporaryFolder() {
+  char buffer[MAX_PATH + 1];
+  const DWORD n = GetTempPathA(sizeof buffer, buffer);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+}
+
 bool backend::copyFile(const char* from, const char* to) {
   return CopyFileA(from, to, FALSE) != 0;
 }

@@ -1,6 +1,5 @@
 #include "platform/process.h"
 #include "platform/backend.h"
-#include "platform/fault_injection.h"
 #include "platform/filesystem.h"
 #include "platform/inheritable.h"
 
@@ -49,38 +48,51 @@ std::string executableFileName(std::string_view baseName) {
 namespace {
 
 // The program launcher's process: the launcher's creation flags and a
-// window shown normally; the child's handles are closed at once.
-bool startLauncherProcess(const char* program, std::string& commandLine,
-                          bool inheritHandles) {
+// window shown normally.
+bool createLauncherProcess(const char* program, std::string& commandLine,
+                           bool inheritHandles, PROCESS_INFORMATION& info) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
+  return CreateProcessA(program, commandLine.data(), nullptr, nullptr,
+                        inheritHandles ? TRUE : FALSE,
+                        CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr,
+                        nullptr, &startup, &info) != 0;
+}
+
+// The same with the child's handles closed at once.
+bool startLauncherProcess(const char* program, std::string& commandLine,
+                          bool inheritHandles) {
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(program, commandLine.data(), nullptr, nullptr,
-                      inheritHandles ? TRUE : FALSE,
-                      CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                      &startup, &info))
+  if (!createLauncherProcess(program, commandLine, inheritHandles, info))
     return false;
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return true;
 }
 
-} // namespace
-
-bool backend::launchDetached(const std::string& program, std::string_view argument) {
+// The launcher's command line: the short path, a blank and the argument, or
+// empty without an argument.
+std::string launcherCommandLine(const std::string& program, std::string_view argument) {
   std::string commandLine;
   if (!argument.empty()) {
     commandLine = getShortPath(program).value_or(program);
     commandLine += ' ';
     commandLine += argument;
   }
+  return commandLine;
+}
+
+} // namespace
+
+bool backend::launchDetached(const std::string& program, std::string_view argument) {
+  std::string commandLine = launcherCommandLine(program, argument);
   return startLauncherProcess(program.c_str(), commandLine, false);
 }
 
 bool launchInheriting(const std::string& commandLine) {
-  if (injectedFault(Op::StartProcess) != Fault::None)
+  if (backend::refused(Op::StartProcess))
     return false;
   std::string line = commandLine;
   return startLauncherProcess(nullptr, line, true);
@@ -99,6 +111,19 @@ ChildProcess ChildProcess::startBackend(const std::string& program,
   PROCESS_INFORMATION info{};
   if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                       nullptr, nullptr, &startup, &info))
+    return child;
+  CloseHandle(info.hThread);
+  child.handle_ = reinterpret_cast<std::intptr_t>(info.hProcess);
+  return child;
+}
+
+ChildProcess ChildProcess::launch(const std::string& program, std::string_view argument) {
+  ChildProcess child;
+  if (backend::refused(Op::StartProcess))
+    return child;
+  std::string commandLine = launcherCommandLine(program, argument);
+  PROCESS_INFORMATION info{};
+  if (!createLauncherProcess(program.c_str(), commandLine, false, info))
     return child;
   CloseHandle(info.hThread);
   child.handle_ = reinterpret_cast<std::intptr_t>(info.hProcess);
