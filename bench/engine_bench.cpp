@@ -191,8 +191,10 @@ int main(int argc, char** argv) {
   std::printf("\nCipher kernel chosen: %s (AVX2 %s, AVX-512 %s); CRC: %s\n",
               selectedCipherKernel().name, cpu.avx2 ? "yes" : "no",
               cpu.avx512 ? "yes" : "no", supportedCrcKernels().back().name);
-  // The target for one thread depends on what gathers the processor has.
-  const double oneThreadTarget = cpu.avx512 ? 4.5 : cpu.avx2 ? 3.5 : 0;
+  // The target for one thread: 4.5x where the AVX-512 gathers won the
+  // measurement (they are fast here), 3.5x on any processor with AVX2.
+  const bool fastGathers = std::string(selectedCipherKernel().name) == "avx512-gather";
+  const double oneThreadTarget = fastGathers ? 4.5 : cpu.avx2 ? 3.5 : 0;
   std::printf("Throughput ratios (higher is better):\n");
   printRatio(reporter, "encipher+CRC, 1 thread vs OpenSSL BF_ecb",
              "BM_EncipherWithCrcOneThread", "BM_OpenSslBlowfishEcb", oneThreadTarget);
