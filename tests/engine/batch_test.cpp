@@ -5,6 +5,7 @@
 #include "engine/files/target_naming.h"
 #include "platform/filesystem.h"
 #include "support/fault_hooks.h"
+#include "support/key_record.h"
 #include "support/scripted_link.h"
 #include "support/temp_dir.h"
 
@@ -28,14 +29,6 @@ std::string itemList(const std::vector<std::string>& items) {
   for (const auto& item : items)
     list += item + '\0';
   return list + '\0';
-}
-
-KeyRecord keyOf(const std::string& key) {
-  KeyRecord r{};
-  std::memcpy(r.key, key.data(), key.size());
-  r.length = static_cast<std::uint32_t>(key.size());
-  std::strcpy(r.name, "Batch key");
-  return r;
 }
 
 // Records what a run shows: the sources in order, the report, the end.
@@ -66,7 +59,7 @@ struct RunRecorder : ScriptedLink {
 };
 
 void runEncryption(const std::string& list, int count, RunRecorder& link, int subfolders,
-                   const KeyRecord& key = keyOf("batch")) {
+                   const KeyRecord& key = test::keyRecord("batch", "Batch key")) {
   EncryptJob job;
   job.items = list.c_str();
   job.count = count;
@@ -180,7 +173,8 @@ TEST(DecryptRun, OneTypedKeyServesTheWholeFolder) {
   for (const char* name : {"a.txt", "b.txt", "c.bak"})
     writeFile(dir.file(std::string("f/") + name), name);
   RunRecorder encrypting;
-  runEncryption(itemList({dir.file("f")}), 1, encrypting, 0, keyOf("typed"));
+  runEncryption(itemList({dir.file("f")}), 1, encrypting, 0,
+                test::keyRecord("typed", "Batch key"));
   fs::rename(dir.file("f/a.txt.rlk"), dir.file("f/a.txt.RLK"));
   fs::rename(dir.file("f/c.bak.rlk"), dir.file("f/c.rlk.bak"));
 

@@ -11,6 +11,7 @@
 #include "platform/file.h"
 #include "platform/filesystem.h"
 #include "support/fault_hooks.h"
+#include "support/key_record.h"
 #include "support/scripted_link.h"
 #include "support/shell_link_reader.h"
 #include "support/temp_dir.h"
@@ -138,16 +139,9 @@ struct TreeRun : ScriptedLink {
   std::function<std::intptr_t(const test::Message&)> onMessage;
 };
 
-KeyRecord treeKey() {
-  KeyRecord k{};
-  std::memcpy(k.key, "tree key", 8);
-  k.length = 8;
-  return k;
-}
-
 void encryptItems(const std::string& list, int count, int subfolders, int deleteOriginal,
                   TreeRun& link) {
-  const KeyRecord key = treeKey();
+  const KeyRecord key = test::keyRecord("tree key");
   EncryptJob job;
   job.items = list.c_str();
   job.count = count;

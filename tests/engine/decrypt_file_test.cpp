@@ -7,6 +7,7 @@
 #include "platform/file.h"
 #include "platform/filesystem.h"
 #include "support/fault_hooks.h"
+#include "support/key_record.h"
 #include "support/scripted_link.h"
 #include "support/temp_dir.h"
 #include "support/wine.h"
@@ -28,14 +29,7 @@ using test::ScriptedLink;
 using test::TempDir;
 using test::writeFile;
 
-KeyRecord makeKey(const std::string& key, const std::string& name = "Test key") {
-  EXPECT_LE(key.size(), kMaxKeyLength);
-  KeyRecord r{};
-  std::memcpy(r.key, key.data(), key.size());
-  r.length = static_cast<std::uint32_t>(key.size());
-  std::memcpy(r.name, name.data(), std::min(name.size(), sizeof r.name - 1));
-  return r;
-}
+constexpr char kKeyName[] = "Test key";
 
 std::set<std::string> filesIn(const TempDir& dir) {
   std::set<std::string> names;
@@ -47,7 +41,7 @@ std::set<std::string> filesIn(const TempDir& dir) {
 void encryptTo(const std::string& path, const std::string& plain,
                const std::string& key) {
   writeFile(path, plain);
-  const KeyRecord record = makeKey(key);
+  const KeyRecord record = test::keyRecord(key, kKeyName);
   ASSERT_EQ(EncryptFile(path.c_str(), nullptr, &record, nullptr, 1), 0);
 }
 
@@ -56,7 +50,7 @@ std::int32_t decryptWith(const std::string& source, const std::string& key,
                          std::int32_t deleteOriginal, ProgressLink* link = nullptr,
                          char* target = nullptr) {
   char buffer[kMaxPath] = {};
-  KeyRecord current = makeKey(key);
+  KeyRecord current = test::keyRecord(key, kKeyName);
   return DecryptFile(source.c_str(), target ? target : buffer, &current, nullptr, link,
                      &deleteOriginal);
 }
@@ -156,8 +150,10 @@ TEST(DecryptFile, KeySearchOrder) {
     SCOPED_TRACE(c.what);
     TempDir dir;
     encryptTo(dir.file("k.txt"), "secret text", "right");
-    KeyRecord current = c.current.empty() ? KeyRecord{} : makeKey(c.current);
-    KeyRecord named = c.named.empty() ? KeyRecord{} : makeKey(c.named, c.namedName);
+    KeyRecord current =
+        c.current.empty() ? KeyRecord{} : test::keyRecord(c.current, kKeyName);
+    KeyRecord named =
+        c.named.empty() ? KeyRecord{} : test::keyRecord(c.named, c.namedName);
     ScriptedLink link;
     std::size_t nextAnswer = 0;
     int asked = 0, badKeys = 0;

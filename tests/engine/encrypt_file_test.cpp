@@ -5,6 +5,7 @@
 #include "platform/file.h"
 #include "platform/filesystem.h"
 #include "support/fault_hooks.h"
+#include "support/key_record.h"
 #include "support/scripted_link.h"
 #include "support/temp_dir.h"
 #include "support/wine.h"
@@ -28,13 +29,7 @@ using test::ScriptedLink;
 using test::TempDir;
 using test::writeFile;
 
-KeyRecord makeKey(const std::string& key, const std::string& name = "Test key") {
-  KeyRecord r{};
-  std::memcpy(r.key, key.data(), key.size());
-  r.length = static_cast<std::uint32_t>(key.size());
-  std::memcpy(r.name, name.data(), std::min(name.size(), sizeof r.name));
-  return r;
-}
+constexpr char kKeyName[] = "Test key";
 
 // Deciphers an encrypted file's bytes with the engine and checks both CRCs.
 std::string decrypted(const std::string& file, const std::string& key,
@@ -70,7 +65,7 @@ TEST(EncryptFile, BesideOrInPlaceForEverySize) {
       const std::string source = dir.file("a.txt");
       const std::string plain = test::knownPlain(size);
       writeFile(source, plain);
-      const KeyRecord key = makeKey("pass phrase");
+      const KeyRecord key = test::keyRecord("pass phrase", kKeyName);
       ScriptedLink link;
       ASSERT_EQ(EncryptFile(source.c_str(), nullptr, &key, &link, deleteOriginal), 0);
       const std::string result = readFile(source + ".rlk");
@@ -90,7 +85,7 @@ TEST(EncryptFile, MessagesInTheDialogsOrder) {
   TempDir dir;
   const std::string source = dir.file("m.txt");
   writeFile(source, std::string(1000, 'm'));
-  const KeyRecord key = makeKey("k");
+  const KeyRecord key = test::keyRecord("k", kKeyName);
   ScriptedLink link;
   ASSERT_EQ(EncryptFile(source.c_str(), nullptr, &key, &link, 0), 0);
   std::vector<std::uint32_t> ids;
@@ -125,7 +120,7 @@ TEST(EncryptFile, TimesAndAttributesCarryOver) {
     attributes |= platform::kAttrHidden | platform::kAttrArchive;
 #endif
     ASSERT_TRUE(platform::setAttributes(source.c_str(), attributes));
-    const KeyRecord key = makeKey("k");
+    const KeyRecord key = test::keyRecord("k", kKeyName);
     ASSERT_EQ(EncryptFile(source.c_str(), nullptr, &key, nullptr, deleteOriginal), 0);
     const std::string target = source + ".rlk";
     EXPECT_EQ(platform::getAttributes(target.c_str()), attributes);
@@ -152,14 +147,14 @@ TEST(EncryptFile, RequestedTargetsGetTheExtensionOnce) {
   TempDir dir;
   const std::string source = dir.file("s.txt");
   writeFile(source, "abc");
-  const KeyRecord key = makeKey("k");
+  const KeyRecord key = test::keyRecord("k", kKeyName);
   ASSERT_EQ(EncryptFile(source.c_str(), dir.file("x").c_str(), &key, nullptr, 0), 0);
   ASSERT_EQ(EncryptFile(source.c_str(), dir.file("y.RLK").c_str(), &key, nullptr, 0), 0);
   EXPECT_EQ(filesIn(dir), (std::set<std::string>{"s.txt", "x.rlk", "y.RLK"}));
 }
 
 TEST(EncryptFile, ConflictAnswers) {
-  const KeyRecord key = makeKey("k");
+  const KeyRecord key = test::keyRecord("k", kKeyName);
   struct Case {
     const char* what;
     std::intptr_t answer;
@@ -207,7 +202,7 @@ TEST(EncryptFile, ReencryptingAnEncryptedFileInPlace) {
   TempDir dir;
   const std::string source = dir.file("b.rlk");
   writeFile(source, "already encrypted");
-  const KeyRecord key = makeKey("k");
+  const KeyRecord key = test::keyRecord("k", kKeyName);
   ScriptedLink link;
   int asked = 0;
   link.answer = [&](const test::Message& m) -> std::intptr_t {
@@ -225,19 +220,19 @@ TEST(EncryptFile, NoKeyAndMissingSource) {
   KeyRecord none{};
   EXPECT_EQ(EncryptFile(dir.file("x").c_str(), nullptr, nullptr, nullptr, 0), 818);
   EXPECT_EQ(EncryptFile(dir.file("x").c_str(), nullptr, &none, nullptr, 0), 818);
-  const KeyRecord key = makeKey("k");
+  const KeyRecord key = test::keyRecord("k", kKeyName);
   EXPECT_EQ(EncryptFile(dir.file("missing").c_str(), nullptr, &key, nullptr, 0), 3);
   EXPECT_TRUE(filesIn(dir).empty());
 }
 
 TEST(EncryptFile, DefaultKeyNameIsTheLocalTime) {
-  const KeyRecord unnamed = makeKey("k", "");
+  const KeyRecord unnamed = test::keyRecord("k", "");
   char name[kKeyNameBytes];
   headerKeyName(unnamed, name);
   const std::string text(name, strnlen(name, sizeof name));
   EXPECT_EQ(text.rfind("My key ", 0), 0u) << text;
   EXPECT_EQ(text.size(), std::strlen("My key 2026/12/10-00:00:00"));
-  KeyRecord longName = makeKey("k", "");
+  KeyRecord longName = test::keyRecord("k", "");
   std::memset(longName.name, 'n', sizeof longName.name); // no terminator at all
   headerKeyName(longName, name);
   EXPECT_EQ(std::string(name, 32), std::string(32, 'n'));
@@ -297,7 +292,7 @@ bool mayStillSucceed(Op op, Fault fault, const Scenario& s) {
 // Drives every platform call a clean run makes to fail, one at a time.
 TEST(EncryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
   const std::string plain = test::knownPlain(300000);
-  const KeyRecord key = makeKey("k");
+  const KeyRecord key = test::keyRecord("k", kKeyName);
   for (const Scenario& s : kScenarios) {
     SCOPED_TRACE(s.what);
     std::unique_ptr<TempDir> dir;
@@ -332,7 +327,7 @@ TEST(EncryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
 
 TEST(EncryptFile, CancelAtEveryPollLeavesTheSourceWhole) {
   const std::string plain = test::knownPlain(300000);
-  const KeyRecord key = makeKey("k");
+  const KeyRecord key = test::keyRecord("k", kKeyName);
   for (const Scenario& s : kScenarios) {
     if (s.failTemporaryAt)
       continue; // overwriting in place: cancelling the write is covered below

@@ -3,6 +3,7 @@
 #include "engine/files/buffer_crypto.h"
 #include "engine/format/header.h"
 #include "engine/known_answers.h"
+#include "support/key_record.h"
 
 #include <gtest/gtest.h>
 
@@ -112,15 +113,8 @@ Database makeDatabase(const std::string& master, std::uint32_t count,
   return db;
 }
 
-KeyRecord recordFor(const std::string& key) {
-  KeyRecord r{};
-  std::memcpy(r.key, key.data(), key.size());
-  r.length = static_cast<std::uint32_t>(key.size());
-  return r;
-}
-
 TEST(KeyDatabase, Checks) {
-  const KeyRecord master = recordFor("master key");
+  const KeyRecord master = test::keyRecord("master key");
   struct Case {
     const char* what;
     Database db;
@@ -133,7 +127,7 @@ TEST(KeyDatabase, Checks) {
        0},
       {"size 9 bytes over", makeDatabase("master key", 2, kDatabaseIdentifier, 9), master,
        3},
-      {"wrong key", makeDatabase("master key", 3), recordFor("other key"), 1},
+      {"wrong key", makeDatabase("master key", 3), test::keyRecord("other key"), 1},
       {"empty key", makeDatabase("master key", 3), KeyRecord{}, 1},
       {"wrong identifier", makeDatabase("master key", 3, 0x10111213), master, 2},
   };
@@ -146,7 +140,7 @@ TEST(KeyDatabase, Checks) {
 }
 
 TEST(KeyDatabase, HostileCountAndShortPayloads) {
-  const KeyRecord master = recordFor("master key");
+  const KeyRecord master = test::keyRecord("master key");
   // A count that would wrap a 32-bit size computation into range.
   Database db = makeDatabase("master key", 0);
   const std::uint32_t hostile = 0x02AAAAAB; // * 96 wraps to 32 in 32 bits

@@ -11,6 +11,7 @@
 #include "keyserver/client.h"
 #include "options/options.h"
 #include "resource.h"
+#include "support/key_record.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -49,14 +50,6 @@ void screenshot(HWND window, const char* name) {
   fs::create_directories(RAVELOCK_SCREENS_DIR);
   const std::string path = std::string(RAVELOCK_SCREENS_DIR) + "/" + name + ".png";
   EXPECT_TRUE(saveScreenshot(window, wide(path))) << name;
-}
-
-KeyRecord record(const char* name, const std::string& key) {
-  KeyRecord record{};
-  std::memcpy(record.key, key.data(), key.size());
-  record.length = static_cast<std::uint32_t>(key.size());
-  std::strcpy(record.name, name);
-  return record;
 }
 
 // `path` + ".rlk" holding `content` under `key`; the plain file is gone.
@@ -114,7 +107,7 @@ protected:
     std::error_code ignored;
     fs::remove(install->path() / "Ravelock_options.xml", ignored);
     keys->DeleteAllKeys();
-    ASSERT_EQ(keys->StoreKey(record(kRememberedName, kRememberedKey)), 1);
+    ASSERT_EQ(keys->StoreKey(test::keyRecord(kRememberedKey, kRememberedName)), 1);
   }
 
   static options::OptionsLocation optionsAt() {
@@ -327,7 +320,7 @@ TEST_F(KeyDialogs, ASelectionUnderANewKeyOfARememberedName) {
 // Skip leaves one file encrypted and goes on; Cancel asks, and Yes ends the
 // run with the remaining files untouched. Empty keys are refused.
 TEST_F(KeyDialogs, SkipAndCancelInTheDecryptKeyDialog) {
-  const KeyRecord unknown = record("elsewhere", "unknown key");
+  const KeyRecord unknown = test::keyRecord("unknown key", "elsewhere");
   std::vector<std::string> encrypted;
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
     makeEncrypted(data.file(name), name, unknown);
@@ -459,7 +452,7 @@ HWND windowTitled(const std::wstring& prefix, DWORD ms) {
 }
 
 TEST_F(CallToRun, DecryptsAndOpensTheResult) {
-  const KeyRecord remembered = record(kRememberedName, kRememberedKey);
+  const KeyRecord remembered = test::keyRecord(kRememberedKey, kRememberedName);
   const std::string note = data.file("note.txt");
   makeEncrypted(note, "a note", remembered);
   auto process = run(note + ".rlk");
@@ -474,7 +467,7 @@ TEST_F(CallToRun, DecryptsAndOpensTheResult) {
 
 TEST_F(CallToRun, AnExecutableResultIsRunOnlyWhenConfirmed) {
   const std::string tool = data.file("tool.EXE");
-  makeEncrypted(tool, "not a program", record(kRememberedName, kRememberedKey));
+  makeEncrypted(tool, "not a program", test::keyRecord(kRememberedKey, kRememberedName));
   auto process = run(tool + ".rlk");
   confirmSuccess(*process);
   EXPECT_EQ(answerMessageBox(process->id(), IDNO),

@@ -12,6 +12,7 @@
 #include "keyserver/client.h"
 #include "options/options.h"
 #include "resource.h"
+#include "support/key_record.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -50,19 +51,11 @@ void screenshot(HWND window, const char* dialogClass) {
   EXPECT_TRUE(saveScreenshot(window, wide(screenshotPath(dialogClass)))) << dialogClass;
 }
 
-KeyRecord guiKey() {
-  KeyRecord key{};
-  std::memcpy(key.key, kKey, sizeof kKey - 1);
-  key.length = sizeof kKey - 1;
-  std::strcpy(key.name, kKeyName);
-  return key;
-}
-
 // `path` + ".rlk" holding `content`, encrypted under the remembered key;
 // nothing else is left.
 void makeEncrypted(const std::string& path, const std::string& content) {
   writeFile(path, content);
-  const KeyRecord key = guiKey();
+  const KeyRecord key = test::keyRecord(kKey, kKeyName);
   ASSERT_EQ(engine::EncryptFile(path.c_str(), nullptr, &key, nullptr, 1), 0) << path;
 }
 
@@ -82,7 +75,7 @@ protected:
     installPrograms(install->path(), {"velldll.dll", "vellserver.exe", "gui_host.exe"});
     keys = new keyserver::KeyServerClient;
     keys->connectFromFolder(install->path().string(), true, nullptr);
-    ASSERT_EQ(keys->StoreKey(guiKey()), 1);
+    ASSERT_EQ(keys->StoreKey(test::keyRecord(kKey, kKeyName)), 1);
   }
   static void TearDownTestSuite() {
     keys->ShutdownKeyServer();
@@ -401,7 +394,7 @@ TEST_F(RunDialogs, ARepeatedlyEncryptedResultCanBeSavedUnderAnotherName) {
   const std::string plain = data.file("twice.txt");
   makeEncrypted(plain, "twice");
   const std::string once = readFile(plain + ".rlk");
-  const KeyRecord key = guiKey();
+  const KeyRecord key = test::keyRecord(kKey, kKeyName);
   // Encrypting the encrypted file again keeps its name.
   ASSERT_EQ(engine::EncryptFile((plain + ".rlk").c_str(), nullptr, &key, nullptr, 1), 0);
   const std::string twice = readFile(plain + ".rlk");

@@ -3,6 +3,8 @@
 
 #include "engine/batch/error_list.h"
 #include "engine/batch/folder_walk.h"
+#include "engine/results.h"
+#include "resource.h"
 #include "ui/resources.h"
 
 #include <gtest/gtest.h>
@@ -31,31 +33,51 @@ TEST(StringTable, ReportTextsMatchTheEngines) {
     unsigned stringId;
   };
   const Row rows[] = {
-      {Operation::Encryption, 0, 121},   {Operation::Encryption, 2, 124},
-      {Operation::Encryption, 3, 125},   {Operation::Encryption, 4, 126},
-      {Operation::Encryption, 5, 127},   {Operation::Encryption, 6, 128},
-      {Operation::Encryption, 7, 129},   {Operation::Encryption, 8, 130},
-      {Operation::Encryption, 9, 131},   {Operation::Encryption, 11, 133},
-      {Operation::Encryption, 817, 132}, {Operation::Encryption, 818, 122},
-      {Operation::Encryption, 819, 123}, {Operation::Decryption, 0, 167},
-      {Operation::Decryption, 1, 151},   {Operation::Decryption, 22, 151},
-      {Operation::Decryption, 2, 152},   {Operation::Decryption, 23, 152},
-      {Operation::Decryption, 3, 153},   {Operation::Decryption, 4, 154},
-      {Operation::Decryption, 5, 155},   {Operation::Decryption, 6, 156},
-      {Operation::Decryption, 7, 157},   {Operation::Decryption, 18, 165},
-      {Operation::Decryption, 24, 158},  {Operation::Decryption, 25, 159},
-      {Operation::Decryption, 26, 160},  {Operation::Decryption, 27, 161},
-      {Operation::Decryption, 28, 162},  {Operation::Decryption, 29, 163},
-      {Operation::Decryption, 30, 164},  {Operation::Decryption, 816, 166},
-      {Operation::Decryption, 818, 122}, {Operation::Decryption, 819, 123},
-      {Operation::Decryption, 820, 168},
+      {Operation::Encryption, engine::kResultOk, IDS_ENCRYPTED_OK},
+      {Operation::Encryption, engine::kEncryptSizeUnknown, IDS_ENCRYPT_SIZE_UNKNOWN},
+      {Operation::Encryption, engine::kEncryptOpenFailed, IDS_ENCRYPT_OPEN_FAILED},
+      {Operation::Encryption, engine::kEncryptCreateFailed, IDS_ENCRYPT_CREATE_FAILED},
+      {Operation::Encryption, engine::kEncryptTooBig, IDS_ENCRYPT_TOO_BIG},
+      {Operation::Encryption, engine::kEncryptFreeSpaceUnknown,
+       IDS_ENCRYPT_FREE_SPACE_UNKNOWN},
+      {Operation::Encryption, engine::kEncryptNoSpace, IDS_ENCRYPT_NO_SPACE},
+      {Operation::Encryption, engine::kEncryptNoBuffer, IDS_ENCRYPT_NO_BUFFER},
+      {Operation::Encryption, engine::kEncryptLoadFailed, IDS_ENCRYPT_LOAD_FAILED},
+      {Operation::Encryption, engine::kEncryptWriteFailed, IDS_ENCRYPT_WRITE_FAILED},
+      {Operation::Encryption, engine::kResultStopped, IDS_STOPPED},
+      {Operation::Encryption, engine::kResultNoKey, IDS_INTERNAL_ERROR_PASSWORD},
+      {Operation::Encryption, engine::kResultBadBufferSize, IDS_INTERNAL_ERROR_BUFFER},
+      {Operation::Decryption, engine::kResultOk, IDS_DECRYPTED_OK},
+      {Operation::Decryption, engine::kTestOpenFailed, IDS_DECRYPT_OPEN_FAILED},
+      {Operation::Decryption, engine::kDecryptOpenFailed, IDS_DECRYPT_OPEN_FAILED},
+      {Operation::Decryption, engine::kTestSizeUnknown, IDS_DECRYPT_SIZE_UNKNOWN},
+      {Operation::Decryption, engine::kDecryptSizeUnknown, IDS_DECRYPT_SIZE_UNKNOWN},
+      {Operation::Decryption, engine::kTestTooSmall, IDS_TEST_TOO_SMALL},
+      {Operation::Decryption, engine::kTestReadFailed, IDS_TEST_READ_FAILED},
+      {Operation::Decryption, engine::kTestBadIdentifier, IDS_TEST_BAD_IDENTIFIER},
+      {Operation::Decryption, engine::kTestPartBlock, IDS_TEST_PART_BLOCK},
+      {Operation::Decryption, engine::kTestSizeMismatch, IDS_TEST_SIZE_MISMATCH},
+      {Operation::Decryption, engine::kDecryptWriteFailed, IDS_DECRYPT_WRITE_FAILED},
+      {Operation::Decryption, engine::kDecryptCreateFailed, IDS_DECRYPT_CREATE_FAILED},
+      {Operation::Decryption, engine::kDecryptTooBig, IDS_DECRYPT_TOO_BIG},
+      {Operation::Decryption, engine::kDecryptFreeSpaceUnknown,
+       IDS_DECRYPT_FREE_SPACE_UNKNOWN},
+      {Operation::Decryption, engine::kDecryptNoSpace, IDS_DECRYPT_NO_SPACE},
+      {Operation::Decryption, engine::kDecryptNoBuffer, IDS_DECRYPT_NO_BUFFER},
+      {Operation::Decryption, engine::kDecryptSeekFailed, IDS_DECRYPT_SEEK_FAILED},
+      {Operation::Decryption, engine::kDecryptLoadFailed, IDS_DECRYPT_LOAD_FAILED},
+      {Operation::Decryption, engine::kResultBadCrc, IDS_BAD_CRC},
+      {Operation::Decryption, engine::kResultNoKey, IDS_INTERNAL_ERROR_PASSWORD},
+      {Operation::Decryption, engine::kResultBadBufferSize, IDS_INTERNAL_ERROR_BUFFER},
+      {Operation::Decryption, engine::kResultContentCrc, IDS_CONTENT_CRC},
   };
   for (const Row& row : rows)
     EXPECT_EQ(strings.string(row.stringId),
               wide(engine::errorText(row.operation, row.code)))
         << row.stringId;
-  EXPECT_EQ(strings.string(299), wide(engine::kFolderShortcutDescription));
-  EXPECT_EQ(strings.string(300), wide(engine::kFolderShortcutName));
+  EXPECT_EQ(strings.string(IDS_FOLDER_SHORTCUT_DESCRIPTION),
+            wide(engine::kFolderShortcutDescription));
+  EXPECT_EQ(strings.string(IDS_FOLDER_SHORTCUT_NAME), wide(engine::kFolderShortcutName));
   FreeLibrary(module);
 }
 

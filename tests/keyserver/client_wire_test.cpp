@@ -19,7 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-using test::makeRecord;
+using test::keyRecord;
 
 struct SeenRequest {
   MessageHeader header;
@@ -115,15 +115,15 @@ std::chrono::milliseconds since(Clock::time_point start) {
 }
 
 TEST_F(WithoutServer, FindKeyGivesUpAfterOneSecondAndStoreKeyReportsNoServer) {
-  KeyRecord record = makeRecord("untouched", "key");
+  KeyRecord record = keyRecord("key", "untouched");
   auto start = Clock::now();
   EXPECT_EQ(client.FindKey("some key", record), 0);
   EXPECT_GE(since(start), 950ms);
   EXPECT_LT(since(start), 3000ms);
-  EXPECT_TRUE(test::sameRecord(record, makeRecord("untouched", "key")));
+  EXPECT_TRUE(test::sameRecord(record, keyRecord("key", "untouched")));
 
   start = Clock::now();
-  EXPECT_EQ(client.StoreKey(makeRecord("name", "key")), -2);
+  EXPECT_EQ(client.StoreKey(keyRecord("key", "name")), -2);
   EXPECT_GE(since(start), 950ms);
 }
 
@@ -145,7 +145,7 @@ TEST_F(WithoutServer, EveryOperationReportsItsFailureValue) {
   EXPECT_TRUE(buffer.empty());
   count = 1;
   EXPECT_EQ(client.ExportNamedKeys(buffer, "name\0", count), 0);
-  const KeyRecord records[] = {makeRecord("a", "1"), makeRecord("b", "2")};
+  const KeyRecord records[] = {keyRecord("1", "a"), keyRecord("2", "b")};
   EXPECT_EQ(client.StoreKeys(records, 2, nullptr), 0);
 
   // Not connected: the failure value at once, without waiting.
@@ -214,7 +214,7 @@ TEST_F(SpiedClient, NamesTravelWithTheirZeroByte) {
 }
 
 TEST_F(SpiedClient, RecordsComeBackOnlyFromAnAnswerThatCarriesOne) {
-  const KeyRecord stored = makeRecord("name", "key");
+  const KeyRecord stored = keyRecord("key", "name");
   const auto bytes = test::recordBytes(stored);
   std::atomic<int> turn{0};
   SpyServer spy([&](const SeenRequest&) -> SpyAnswer {
@@ -248,7 +248,7 @@ TEST_F(SpiedClient, StoreKeyResultFollowsTheStatus) {
   const std::uint8_t statuses[] = {kStatusStored, kStatusNotStored, kStatusBadRequest};
   std::atomic<int> turn{0};
   SpyServer spy([&](const SeenRequest&) { return SpyAnswer{statuses[turn++ % 3]}; });
-  const KeyRecord record = makeRecord("name", "key");
+  const KeyRecord record = keyRecord("key", "name");
   EXPECT_EQ(client.StoreKey(record), 1);
   EXPECT_EQ(client.StoreKey(record), 0);
   EXPECT_EQ(client.StoreKey(record), -1);
@@ -258,7 +258,7 @@ TEST_F(SpiedClient, StoreKeyResultFollowsTheStatus) {
 }
 
 TEST_F(SpiedClient, ABatchCarriesTheSequenceValueAndSendsIndexesAtOffset8) {
-  const auto bytes = test::recordBytes(makeRecord("k", "v"));
+  const auto bytes = test::recordBytes(keyRecord("v", "k"));
   SpyServer spy([&](const SeenRequest& request) -> SpyAnswer {
     if (request.header.code == kCommandGetKeyCount)
       return {kStatusDone, {3, 0, 0, 0}, 0x1234};
@@ -305,7 +305,7 @@ TEST_F(SpiedClient, AnImpossibleKeyCountEndsTheExport) {
 }
 
 TEST_F(SpiedClient, AnAnswerThatComesTooLateIsNotTakenForTheNextOne) {
-  const auto bytes = test::recordBytes(makeRecord("late", "key"));
+  const auto bytes = test::recordBytes(keyRecord("key", "late"));
   SpyServer spy([&](const SeenRequest& request) -> SpyAnswer {
     if (request.header.code == kCommandFindKey)
       return {kStatusRecord, bytes, 0, 1300ms};

@@ -3,6 +3,7 @@
 
 #include "keyserver/key_record.h"
 #include "keyserver/protocol.h"
+#include "support/key_record.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,13 +13,7 @@
 
 namespace ravelock::keyserver::test {
 
-inline KeyRecord makeRecord(std::string_view name, std::string_view key) {
-  KeyRecord record{};
-  std::memcpy(record.key, key.data(), std::min(key.size(), sizeof record.key));
-  record.length = static_cast<std::uint32_t>(key.size());
-  std::memcpy(record.name, name.data(), std::min(name.size(), sizeof record.name));
-  return record;
-}
+using ravelock::test::keyRecord;
 
 inline bool sameRecord(const KeyRecord& a, const KeyRecord& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;

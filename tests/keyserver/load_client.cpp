@@ -34,7 +34,7 @@ int fail(int id, int request, const char* what) {
 
 int runMix(int id, int count) {
   KeyServerClient client;
-  if (!client.connectFromFolder(test::programFolder(), true, nullptr))
+  if (!client.connectFromFolder(keyserver::test::programFolder(), true, nullptr))
     return fail(id, 0, "cannot connect");
   const std::string prefix = "client" + std::to_string(id) + "-";
   std::map<std::string, KeyRecord> mine;
@@ -48,8 +48,8 @@ int runMix(int id, int count) {
     KeyRecord record{};
     switch (i % 8) {
     case 0: {
-      const KeyRecord stored =
-          test::makeRecord(name, "key " + std::to_string(id) + "/" + std::to_string(i));
+      const KeyRecord stored = keyserver::test::keyRecord(
+          "key " + std::to_string(id) + "/" + std::to_string(i), name);
       if (client.StoreKey(stored) != 1)
         return fail(id, i, "StoreKey");
       mine[name] = stored;
@@ -57,7 +57,7 @@ int runMix(int id, int count) {
     }
     case 1:
       if (client.FindKey(nameAt(i - 1).c_str(), record) != 1 ||
-          !test::sameRecord(record, mine[nameAt(i - 1)]))
+          !keyserver::test::sameRecord(record, mine[nameAt(i - 1)]))
         return fail(id, i, "FindKey of a stored name");
       break;
     case 2:

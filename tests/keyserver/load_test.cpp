@@ -72,7 +72,7 @@ TEST_F(LoadTest, AClientKilledWhileHoldingTheAccessMutexDoesNotBlockTheOthers) {
 
   std::atomic<int> result{99};
   std::thread waiting(
-      [&] { result = client().StoreKey(test::makeRecord("after", "key")); });
+      [&] { result = client().StoreKey(test::keyRecord("key", "after")); });
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(result, 99) << "the request must wait for the mutex";
   holder.kill();
@@ -83,7 +83,7 @@ TEST_F(LoadTest, AClientKilledWhileHoldingTheAccessMutexDoesNotBlockTheOthers) {
 }
 
 TEST_F(LoadTest, FindKeyRoundTripStaysFarBelowTheTimeOut) {
-  ASSERT_EQ(client().StoreKey(test::makeRecord("timed", "key")), 1);
+  ASSERT_EQ(client().StoreKey(test::keyRecord("key", "timed")), 1);
   std::vector<double> micros;
   KeyRecord record{};
   for (int i = 0; i < 2000; ++i) {

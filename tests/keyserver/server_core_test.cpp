@@ -9,7 +9,7 @@
 namespace ravelock::keyserver {
 namespace {
 
-using test::makeRecord;
+using test::keyRecord;
 using test::nameBytes;
 using test::recordBytes;
 using test::requestBytes;
@@ -43,7 +43,7 @@ protected:
   }
 
   void store(std::string_view name, std::string_view key) {
-    ASSERT_EQ(status(requestBytes(kCommandStoreKey, recordBytes(makeRecord(name, key)))),
+    ASSERT_EQ(status(requestBytes(kCommandStoreKey, recordBytes(keyRecord(key, name)))),
               kStatusStored);
   }
 
@@ -65,7 +65,7 @@ TEST_F(ServerCoreTest, StoresFindsListsAndDeletesInTheOrderOfFirstStoring) {
   EXPECT_EQ(answer.kind, kKindAnswer);
   EXPECT_EQ(answer.length, sizeof(KeyRecord));
   EXPECT_TRUE(
-      test::sameRecord(answeredRecord(), makeRecord("beta", "a new key for beta")));
+      test::sameRecord(answeredRecord(), keyRecord("a new key for beta", "beta")));
 
   send(requestBytes(kCommandGetKeyCount, {}));
   ASSERT_EQ(answer.length, 4u);
@@ -75,7 +75,7 @@ TEST_F(ServerCoreTest, StoresFindsListsAndDeletesInTheOrderOfFirstStoring) {
   storeLe32(index, 2);
   EXPECT_EQ(status(requestBytes(kCommandGetKeyByIndex, {index, index + 4}, 0)),
             kStatusRecord);
-  EXPECT_TRUE(test::sameRecord(answeredRecord(), makeRecord("gamma", "key three")));
+  EXPECT_TRUE(test::sameRecord(answeredRecord(), keyRecord("key three", "gamma")));
   storeLe32(index, 3);
   EXPECT_EQ(status(requestBytes(kCommandGetKeyByIndex, {index, index + 4}, 0)),
             kStatusNotFound);
@@ -106,36 +106,36 @@ TEST_F(ServerCoreTest, CurrentKeyIsTheLastStoredOrLookedUp) {
   store("one", "first");
   store("two", "second");
   EXPECT_EQ(status(current), kStatusRecord);
-  EXPECT_TRUE(test::sameRecord(answeredRecord(), makeRecord("two", "second")));
+  EXPECT_TRUE(test::sameRecord(answeredRecord(), keyRecord("second", "two")));
 
   EXPECT_EQ(status(requestBytes(kCommandFindKey, nameBytes("one"))), kStatusRecord);
   EXPECT_EQ(status(current), kStatusRecord);
-  EXPECT_TRUE(test::sameRecord(answeredRecord(), makeRecord("one", "first")));
+  EXPECT_TRUE(test::sameRecord(answeredRecord(), keyRecord("first", "one")));
 
   // Deleting an earlier record keeps the current one; deleting it ends it.
   store("zero", "third");
   EXPECT_EQ(status(requestBytes(kCommandFindKey, nameBytes("two"))), kStatusRecord);
   EXPECT_EQ(status(requestBytes(kCommandDeleteKey, nameBytes("one"))), kStatusDone);
   EXPECT_EQ(status(current), kStatusRecord);
-  EXPECT_TRUE(test::sameRecord(answeredRecord(), makeRecord("two", "second")));
+  EXPECT_TRUE(test::sameRecord(answeredRecord(), keyRecord("second", "two")));
   EXPECT_EQ(status(requestBytes(kCommandDeleteKey, nameBytes("two"))), kStatusDone);
   EXPECT_EQ(status(current), kStatusNotFound);
 }
 
 TEST_F(ServerCoreTest, RefusesRecordsThatAreNotUsableKeys) {
-  KeyRecord noTerminator = makeRecord("", "key");
+  KeyRecord noTerminator = keyRecord("key", "");
   std::memset(noTerminator.name, 'n', sizeof noTerminator.name);
-  KeyRecord tooLong = makeRecord("long", "key");
+  KeyRecord tooLong = keyRecord("key", "long");
   tooLong.length = kMaxKeyLength + 1;
   const struct {
     const char* what;
     KeyRecord record;
   } cases[] = {
-      {"no key", makeRecord("empty", "")},
+      {"no key", keyRecord("", "empty")},
       {"key longer than 56 bytes", tooLong},
-      {"empty name", makeRecord("", "key")},
+      {"empty name", keyRecord("key", "")},
       {"name without its zero byte", noTerminator},
-      {"name of 33 bytes", makeRecord(std::string(33, 'x'), "key")},
+      {"name of 33 bytes", keyRecord("key", std::string(33, 'x'))},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(status(requestBytes(kCommandStoreKey, recordBytes(c.record))),
@@ -146,7 +146,7 @@ TEST_F(ServerCoreTest, RefusesRecordsThatAreNotUsableKeys) {
 
   // The longest usable record comes back byte for byte, bytes after the
   // name's zero byte included.
-  KeyRecord longest = makeRecord(std::string(32, 'N'), std::string(56, '\xFF'));
+  KeyRecord longest = keyRecord(std::string(56, '\xFF'), std::string(32, 'N'));
   longest.name[34] = 0x7F;
   ASSERT_EQ(status(requestBytes(kCommandStoreKey, recordBytes(longest))), kStatusStored);
   ASSERT_EQ(status(requestBytes(kCommandFindKey, nameBytes(std::string(32, 'N')))),
@@ -230,7 +230,7 @@ TEST_F(ServerCoreTest, TheListOfAllNamesAlwaysFitsInOneAnswer) {
   for (std::size_t i = 0; i < fits; ++i)
     store(nameOf(i), "k");
   EXPECT_EQ(
-      status(requestBytes(kCommandStoreKey, recordBytes(makeRecord(nameOf(fits), "k")))),
+      status(requestBytes(kCommandStoreKey, recordBytes(keyRecord("k", nameOf(fits))))),
       kStatusNotStored);
   // A shorter name still fits in what is left; replacing never needs room.
   store("s", "k");

@@ -13,7 +13,7 @@ namespace ravelock::keyserver {
 namespace {
 
 using namespace std::chrono_literals;
-using test::makeRecord;
+using test::keyRecord;
 using test::sameRecord;
 
 class KeyServerTest : public ::testing::Test {
@@ -60,21 +60,21 @@ TEST_F(KeyServerTest, StoresFindsListsDeletesAndCounts) {
   EXPECT_EQ(client().GetCurrentKey(none), 0);
 
   // The longest key and name come back byte for byte.
-  const KeyRecord longest = makeRecord(std::string(32, 'L'), std::string(56, '\x01'));
-  EXPECT_EQ(client().StoreKey(makeRecord("first", "pass phrase one")), 1);
+  const KeyRecord longest = keyRecord(std::string(56, '\x01'), std::string(32, 'L'));
+  EXPECT_EQ(client().StoreKey(keyRecord("pass phrase one", "first")), 1);
   EXPECT_EQ(client().StoreKey(longest), 1);
-  EXPECT_EQ(client().StoreKey(makeRecord("third", "three")), 1);
-  EXPECT_EQ(client().StoreKey(makeRecord("first", "replaced")), 1);
-  EXPECT_EQ(client().StoreKey(makeRecord("", "no name")), 0);
+  EXPECT_EQ(client().StoreKey(keyRecord("three", "third")), 1);
+  EXPECT_EQ(client().StoreKey(keyRecord("replaced", "first")), 1);
+  EXPECT_EQ(client().StoreKey(keyRecord("no name", "")), 0);
 
   EXPECT_EQ(names(), (std::vector<std::string>{"first", std::string(32, 'L'), "third"}));
   EXPECT_EQ(client().GetKeyCount(), 3);
   EXPECT_TRUE(sameRecord(find(std::string(32, 'L').c_str()), longest));
-  EXPECT_TRUE(sameRecord(find("first"), makeRecord("first", "replaced")));
+  EXPECT_TRUE(sameRecord(find("first"), keyRecord("replaced", "first")));
 
   KeyRecord current{};
   EXPECT_EQ(client().GetCurrentKey(current), 1);
-  EXPECT_TRUE(sameRecord(current, makeRecord("first", "replaced")));
+  EXPECT_TRUE(sameRecord(current, keyRecord("replaced", "first")));
 
   EXPECT_EQ(client().DeleteKey("first"), 1);
   KeyRecord gone{};
@@ -90,8 +90,8 @@ TEST_F(KeyServerTest, StoresFindsListsDeletesAndCounts) {
 }
 
 TEST_F(KeyServerTest, ExportsKeysAsTheContentOfAKeyDatabase) {
-  const KeyRecord records[] = {makeRecord("a", "key a"), makeRecord("b", "key b"),
-                               makeRecord("c", "key c")};
+  const KeyRecord records[] = {keyRecord("key a", "a"), keyRecord("key b", "b"),
+                               keyRecord("key c", "c")};
   for (const KeyRecord& r : records)
     ASSERT_EQ(client().StoreKey(r), 1);
 
@@ -137,9 +137,9 @@ struct ScriptedWindow : KeyConflictWindow {
 
 TEST_F(KeyServerTest, StoreKeysAsksAboutNamesTakenAndFollowsTheAnswers) {
   // Held before the batch: a and b. The batch brings n1, a, n2, b, n3.
-  const KeyRecord batch[] = {makeRecord("n1", "new"), makeRecord("a", "new"),
-                             makeRecord("n2", "new"), makeRecord("b", "new"),
-                             makeRecord("n3", "new")};
+  const KeyRecord batch[] = {keyRecord("new", "n1"), keyRecord("new", "a"),
+                             keyRecord("new", "n2"), keyRecord("new", "b"),
+                             keyRecord("new", "n3")};
   const struct {
     const char* what;
     std::vector<std::intptr_t> answers; // empty: no window
@@ -157,8 +157,8 @@ TEST_F(KeyServerTest, StoreKeysAsksAboutNamesTakenAndFollowsTheAnswers) {
   };
   for (const auto& c : cases) {
     ASSERT_EQ(client().DeleteAllKeys(), 1);
-    ASSERT_EQ(client().StoreKey(makeRecord("a", "old")), 1);
-    ASSERT_EQ(client().StoreKey(makeRecord("b", "old")), 1);
+    ASSERT_EQ(client().StoreKey(keyRecord("old", "a")), 1);
+    ASSERT_EQ(client().StoreKey(keyRecord("old", "b")), 1);
     ScriptedWindow window;
     window.answers = c.answers;
     EXPECT_EQ(client().StoreKeys(batch, 5, c.answers.empty() ? nullptr : &window),
@@ -171,12 +171,12 @@ TEST_F(KeyServerTest, StoreKeysAsksAboutNamesTakenAndFollowsTheAnswers) {
       KeyRecord record{};
       const int found = client().FindKey(name, record);
       if (stored) {
-        EXPECT_TRUE(found && sameRecord(record, makeRecord(name, "new")))
+        EXPECT_TRUE(found && sameRecord(record, keyRecord("new", name)))
             << c.what << name;
       } else if (name[0] == 'n') {
         EXPECT_EQ(found, 0) << c.what << ": " << name;
       } else {
-        EXPECT_TRUE(found && sameRecord(record, makeRecord(name, "old")))
+        EXPECT_TRUE(found && sameRecord(record, keyRecord("old", name)))
             << c.what << name;
       }
     }
@@ -184,7 +184,7 @@ TEST_F(KeyServerTest, StoreKeysAsksAboutNamesTakenAndFollowsTheAnswers) {
 }
 
 TEST_F(KeyServerTest, HostileRequestsGetAnErrorAndTheServerGoesOn) {
-  ASSERT_EQ(client().StoreKey(makeRecord("kept", "key")), 1);
+  ASSERT_EQ(client().StoreKey(keyRecord("key", "kept")), 1);
   auto section = platform::SharedSection::open(kSectionName, kSectionSize);
   auto message = platform::NamedEvent::open(kMessageEventName);
   auto done = platform::NamedEvent::open(kDoneEventName);
@@ -216,7 +216,7 @@ TEST_F(KeyServerTest, HostileRequestsGetAnErrorAndTheServerGoesOn) {
 }
 
 TEST_F(KeyServerTest, ASecondStartFindsTheServerRunningAndEnds) {
-  ASSERT_EQ(client().StoreKey(makeRecord("survivor", "key")), 1);
+  ASSERT_EQ(client().StoreKey(keyRecord("key", "survivor")), 1);
   KeyServerClient second;
   bool started = true;
   ASSERT_EQ(second.connectFromFolder(test::programFolder(), true, &started), 1);
@@ -234,7 +234,7 @@ TEST_F(KeyServerTest, ASecondStartFindsTheServerRunningAndEnds) {
 
 // Last: ends the server and starts a new one, which holds no keys.
 TEST_F(KeyServerTest, ShutdownEndsTheServerAndItsKeys) {
-  ASSERT_EQ(client().StoreKey(makeRecord("forgotten", "key")), 1);
+  ASSERT_EQ(client().StoreKey(keyRecord("key", "forgotten")), 1);
   EXPECT_EQ(client().ShutdownKeyServer(), 1);
   EXPECT_TRUE(test::waitUntil([] { return !keyServerRunning(); }, 10s));
 

@@ -13,20 +13,39 @@ namespace ravelock::engine {
 
 namespace {
 
-constexpr COLORREF kLabelBlue = RGB(0, 100, 190);
-constexpr COLORREF kTargetBlue = RGB(0, 112, 223);
-
 // The key name of the file's header; the field need not end in a NUL.
 std::string nameOf(const KeyRecord& record) {
   return std::string(record.name, strnlen(record.name, kMaxKeyNameLength));
 }
+
+constexpr ControlText kTips[] = {{IDC_KEY, IDS_TIP_DECRYPT_KEY},
+                                 {IDC_KEY_REMEMBER, IDS_TIP_DECRYPT_REMEMBER},
+                                 {IDC_KEY_KEEP, IDS_TIP_DECRYPT_KEEP},
+                                 {IDC_KEY_SUBFOLDERS, IDS_TIP_DECRYPT_SUBFOLDERS},
+                                 {IDC_KEY_SKIP, IDS_TIP_DECRYPT_SKIP},
+                                 {IDC_KEY_MASK, IDS_TIP_DECRYPT_MASK}};
+
+constexpr ControlText kHelp[] = {{IDOK, IDS_HELP_DECRYPT_OK},
+                                 {IDCANCEL, IDS_HELP_DECRYPT_KEY_CANCEL},
+                                 {IDC_KEY, IDS_HELP_DECRYPT_KEY},
+                                 {IDC_KEY_LABEL, IDS_HELP_DECRYPT_KEY},
+                                 {IDC_KEY_FILE_NAME, IDS_HELP_DECRYPT_KEY_NAME},
+                                 {IDC_KEY_NAME_LABEL, IDS_HELP_DECRYPT_KEY_NAME},
+                                 {IDC_KEY_SUBFOLDERS, IDS_HELP_DECRYPT_SUBFOLDERS},
+                                 {IDC_KEY_REMEMBER, IDS_HELP_DECRYPT_REMEMBER},
+                                 {IDC_KEY_KEEP, IDS_HELP_DECRYPT_KEEP},
+                                 {IDC_KEY_MASK, IDS_HELP_DECRYPT_MASK},
+                                 {IDC_KEY_SKIP, IDS_HELP_DECRYPT_KEY_SKIP},
+                                 {IDC_KEY_SOURCE, IDS_HELP_DECRYPT_SOURCE_NAME},
+                                 {IDC_KEY_WILL_BECOME, IDS_HELP_DECRYPT_TARGET_NAME},
+                                 {IDC_KEY_TARGET, IDS_HELP_DECRYPT_TARGET_NAME}};
 
 } // namespace
 
 DecryptKeyDialog::DecryptKeyDialog(const ui::Resources& resources,
                                    keyserver::KeyServerClient& keys, KeyRequest& request,
                                    bool showSkip, const DecryptionChoices& choices)
-    : Dialog(resources, IDD_DECRYPT_KEY), keys_(keys), request_(request),
+    : KeyDialog(resources, IDD_DECRYPT_KEY), keys_(keys), request_(request),
       showSkip_(showSkip), choices_(choices) {}
 
 KeyAnswer DecryptKeyDialog::ask(HWND owner) {
@@ -38,7 +57,7 @@ KeyAnswer DecryptKeyDialog::ask(HWND owner) {
 }
 
 bool DecryptKeyDialog::onInit() {
-  mask_.attach(hwnd(), IDC_KEY_MASK, {IDC_KEY}, resources());
+  mask().attach(hwnd(), IDC_KEY_MASK, {IDC_KEY}, resources());
   show(IDC_KEY_SUBFOLDERS, choices_.hasFolder);
   names_ = rememberedKeyNames(keys_);
   setText(IDC_KEY_FILE_NAME, ui::widen(nameOf(*request_.key)));
@@ -69,44 +88,15 @@ bool DecryptKeyDialog::onInit() {
       request_.target && request_.target[0] != '\0'
           ? std::string(request_.target, strnlen(request_.target, kMaxPath))
           : source;
-  nameFont_ = fileNameFont();
   for (const int id : {IDC_KEY_SOURCE, IDC_KEY_TARGET})
-    SendMessageW(item(id), WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.get()), TRUE);
+    SendMessageW(item(id), WM_SETFONT, reinterpret_cast<WPARAM>(nameFont()), TRUE);
   setText(IDC_KEY_SOURCE, fileNameOf(source));
   setText(IDC_KEY_TARGET, fileNameOf(withoutEncryptedExtension(target)));
 
-  const struct {
-    int control;
-    unsigned text;
-  } tips[] = {{IDC_KEY, IDS_TIP_DECRYPT_KEY},
-              {IDC_KEY_REMEMBER, IDS_TIP_DECRYPT_REMEMBER},
-              {IDC_KEY_KEEP, IDS_TIP_DECRYPT_KEEP},
-              {IDC_KEY_SUBFOLDERS, IDS_TIP_DECRYPT_SUBFOLDERS},
-              {IDC_KEY_SKIP, IDS_TIP_DECRYPT_SKIP},
-              {IDC_KEY_MASK, IDS_TIP_DECRYPT_MASK}};
   tooltips().add(hwnd(), IDC_KEY_SOURCE, ui::widen(source));
-  for (const auto& tip : tips)
-    tooltips().add(hwnd(), tip.control, resources().string(tip.text));
+  addTooltips(kTips);
 
-  const struct {
-    int control;
-    unsigned text;
-  } helps[] = {{IDOK, IDS_HELP_DECRYPT_OK},
-               {IDCANCEL, IDS_HELP_DECRYPT_KEY_CANCEL},
-               {IDC_KEY, IDS_HELP_DECRYPT_KEY},
-               {IDC_KEY_LABEL, IDS_HELP_DECRYPT_KEY},
-               {IDC_KEY_FILE_NAME, IDS_HELP_DECRYPT_KEY_NAME},
-               {IDC_KEY_NAME_LABEL, IDS_HELP_DECRYPT_KEY_NAME},
-               {IDC_KEY_SUBFOLDERS, IDS_HELP_DECRYPT_SUBFOLDERS},
-               {IDC_KEY_REMEMBER, IDS_HELP_DECRYPT_REMEMBER},
-               {IDC_KEY_KEEP, IDS_HELP_DECRYPT_KEEP},
-               {IDC_KEY_MASK, IDS_HELP_DECRYPT_MASK},
-               {IDC_KEY_SKIP, IDS_HELP_DECRYPT_KEY_SKIP},
-               {IDC_KEY_SOURCE, IDS_HELP_DECRYPT_SOURCE_NAME},
-               {IDC_KEY_WILL_BECOME, IDS_HELP_DECRYPT_TARGET_NAME},
-               {IDC_KEY_TARGET, IDS_HELP_DECRYPT_TARGET_NAME}};
-  for (const auto& entry : helps)
-    help().add(entry.control, entry.text);
+  addHelp(kHelp);
 
   links().add(IDC_KEY_LABEL, kLabelBlue);
   links().add(IDC_KEY_NAME_LABEL, kLabelBlue);
@@ -119,7 +109,7 @@ bool DecryptKeyDialog::onInit() {
 
 bool DecryptKeyDialog::onCommand(int id, int code) {
   if (id == IDC_KEY_MASK && code == BN_CLICKED) {
-    mask_.toggle();
+    mask().toggle();
     return true;
   }
   if (id == IDC_KEY_SKIP && code == BN_CLICKED) {
@@ -127,20 +117,6 @@ bool DecryptKeyDialog::onCommand(int id, int code) {
     return true;
   }
   return Dialog::onCommand(id, code);
-}
-
-std::optional<LRESULT> DecryptKeyDialog::onMessage(UINT message, WPARAM, LPARAM lParam) {
-  if (message == WM_DRAWITEM &&
-      mask_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
-    return TRUE;
-  return std::nullopt;
-}
-
-void DecryptKeyDialog::onLinkClicked(int control) {
-  if (control == IDC_KEY_TARGET)
-    chooseTarget();
-  else
-    help().show(hwnd(), control, resources());
 }
 
 void DecryptKeyDialog::chooseTarget() {

@@ -16,7 +16,7 @@ namespace ravelock::engine {
 
 enum class KeyAnswer { Key, Skip, Cancel };
 
-class DecryptKeyDialog : public ui::Dialog {
+class DecryptKeyDialog : public KeyDialog {
 public:
   // On Key the request holds the key, the target (when one was chosen) and
   // the delete flag; choices() are the run's new choices.
@@ -31,10 +31,8 @@ private:
   bool onCommand(int id, int code) override;
   void onOk() override;
   void onCancel() override;
-  std::optional<LRESULT> onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void onLinkClicked(int control) override;
 
-  void chooseTarget();
+  void chooseTarget() override;
 
   keyserver::KeyServerClient& keys_;
   KeyRequest& request_;
@@ -42,8 +40,6 @@ private:
   DecryptionChoices choices_;
   std::string chosenTarget_;
   std::vector<std::string> names_;
-  MaskingButton mask_;
-  ui::FontHandle nameFont_;
 };
 
 } // namespace ravelock::engine

@@ -14,9 +14,6 @@ namespace ravelock::engine {
 
 namespace {
 
-constexpr COLORREF kLabelBlue = RGB(0, 100, 190);
-constexpr COLORREF kTargetBlue = RGB(0, 112, 223);
-
 // The first item in its long form, as the run will name it.
 std::string longFormOf(const char* item) {
   char buffer[kMaxPath] = {};
@@ -24,12 +21,36 @@ std::string longFormOf(const char* item) {
   return length > 0 && length < sizeof buffer ? std::string(buffer) : std::string(item);
 }
 
+constexpr ControlText kTips[] = {{IDC_KEY, IDS_TIP_KEY},
+                                 {IDC_KEY_CONFIRM, IDS_TIP_CONFIRM},
+                                 {IDC_KEY_REMEMBER, IDS_TIP_REMEMBER},
+                                 {IDC_KEY_KEEP, IDS_TIP_KEEP},
+                                 {IDC_KEY_SUBFOLDERS, IDS_TIP_SUBFOLDERS},
+                                 {IDC_KEY_NAMES, IDS_TIP_KEY_NAMES},
+                                 {IDC_KEY_MASK, IDS_TIP_MASK}};
+
+constexpr ControlText kHelp[] = {{IDOK, IDS_HELP_KEY_OK},
+                                 {IDCANCEL, IDS_HELP_KEY_CANCEL},
+                                 {IDC_KEY, IDS_HELP_KEY},
+                                 {IDC_KEY_LABEL, IDS_HELP_KEY},
+                                 {IDC_KEY_CONFIRM, IDS_HELP_CONFIRM},
+                                 {IDC_KEY_CONFIRM_LABEL, IDS_HELP_CONFIRM},
+                                 {IDC_KEY_NAMES, IDS_HELP_KEY_NAMES},
+                                 {IDC_KEY_NAME_LABEL, IDS_HELP_KEY_NAMES},
+                                 {IDC_KEY_SUBFOLDERS, IDS_HELP_SUBFOLDERS},
+                                 {IDC_KEY_REMEMBER, IDS_HELP_REMEMBER},
+                                 {IDC_KEY_KEEP, IDS_HELP_KEEP},
+                                 {IDC_KEY_MASK, IDS_HELP_MASK},
+                                 {IDC_KEY_SOURCE, IDS_HELP_SOURCE_NAME},
+                                 {IDC_KEY_WILL_BECOME, IDS_HELP_TARGET_NAME},
+                                 {IDC_KEY_TARGET, IDS_HELP_TARGET_NAME}};
+
 } // namespace
 
 EncryptKeyDialog::EncryptKeyDialog(const ui::Resources& resources,
                                    keyserver::KeyServerClient& keys, const char* items,
                                    int count, bool hasFolder, const RunChoices& choices)
-    : Dialog(resources, IDD_ENCRYPT_KEY), keys_(keys), items_(items), count_(count),
+    : KeyDialog(resources, IDD_ENCRYPT_KEY), keys_(keys), items_(items), count_(count),
       hasFolder_(hasFolder), choices_(choices) {}
 
 EncryptKeyDialog::~EncryptKeyDialog() {
@@ -37,7 +58,7 @@ EncryptKeyDialog::~EncryptKeyDialog() {
 }
 
 bool EncryptKeyDialog::onInit() {
-  mask_.attach(hwnd(), IDC_KEY_MASK, {IDC_KEY, IDC_KEY_CONFIRM}, resources());
+  mask().attach(hwnd(), IDC_KEY_MASK, {IDC_KEY, IDC_KEY_CONFIRM}, resources());
   show(IDC_KEY_SUBFOLDERS, hasFolder_);
 
   names_ = rememberedKeyNames(keys_);
@@ -56,11 +77,10 @@ bool EncryptKeyDialog::onInit() {
 
   if (singleFile()) {
     source_ = longFormOf(items_);
-    nameFont_ = fileNameFont();
     for (const int id : {IDC_KEY_SOURCE, IDC_KEY_WILL_BECOME, IDC_KEY_TARGET})
       show(id, true);
     for (const int id : {IDC_KEY_SOURCE, IDC_KEY_TARGET})
-      SendMessageW(item(id), WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.get()), TRUE);
+      SendMessageW(item(id), WM_SETFONT, reinterpret_cast<WPARAM>(nameFont()), TRUE);
     setText(IDC_KEY_SOURCE, fileNameOf(source_));
     setText(IDC_KEY_TARGET, fileNameOf(withEncryptedExtension(source_)));
     tooltips().add(hwnd(), IDC_KEY_SOURCE, ui::widen(source_));
@@ -83,39 +103,9 @@ bool EncryptKeyDialog::onInit() {
   limitText(IDC_KEY, kMaxKeyLength);
   limitText(IDC_KEY_CONFIRM, kMaxKeyLength);
 
-  const struct {
-    int control;
-    unsigned text;
-  } tips[] = {{IDC_KEY, IDS_TIP_KEY},
-              {IDC_KEY_CONFIRM, IDS_TIP_CONFIRM},
-              {IDC_KEY_REMEMBER, IDS_TIP_REMEMBER},
-              {IDC_KEY_KEEP, IDS_TIP_KEEP},
-              {IDC_KEY_SUBFOLDERS, IDS_TIP_SUBFOLDERS},
-              {IDC_KEY_NAMES, IDS_TIP_KEY_NAMES},
-              {IDC_KEY_MASK, IDS_TIP_MASK}};
-  for (const auto& tip : tips)
-    tooltips().add(hwnd(), tip.control, resources().string(tip.text));
+  addTooltips(kTips);
 
-  const struct {
-    int control;
-    unsigned text;
-  } helps[] = {{IDOK, IDS_HELP_KEY_OK},
-               {IDCANCEL, IDS_HELP_KEY_CANCEL},
-               {IDC_KEY, IDS_HELP_KEY},
-               {IDC_KEY_LABEL, IDS_HELP_KEY},
-               {IDC_KEY_CONFIRM, IDS_HELP_CONFIRM},
-               {IDC_KEY_CONFIRM_LABEL, IDS_HELP_CONFIRM},
-               {IDC_KEY_NAMES, IDS_HELP_KEY_NAMES},
-               {IDC_KEY_NAME_LABEL, IDS_HELP_KEY_NAMES},
-               {IDC_KEY_SUBFOLDERS, IDS_HELP_SUBFOLDERS},
-               {IDC_KEY_REMEMBER, IDS_HELP_REMEMBER},
-               {IDC_KEY_KEEP, IDS_HELP_KEEP},
-               {IDC_KEY_MASK, IDS_HELP_MASK},
-               {IDC_KEY_SOURCE, IDS_HELP_SOURCE_NAME},
-               {IDC_KEY_WILL_BECOME, IDS_HELP_TARGET_NAME},
-               {IDC_KEY_TARGET, IDS_HELP_TARGET_NAME}};
-  for (const auto& entry : helps)
-    help().add(entry.control, entry.text);
+  addHelp(kHelp);
 
   for (const int label : {IDC_KEY_LABEL, IDC_KEY_CONFIRM_LABEL, IDC_KEY_NAME_LABEL})
     links().add(label, kLabelBlue);
@@ -133,24 +123,10 @@ bool EncryptKeyDialog::onCommand(int id, int code) {
     return true;
   }
   if (id == IDC_KEY_MASK && code == BN_CLICKED) {
-    mask_.toggle();
+    mask().toggle();
     return true;
   }
   return Dialog::onCommand(id, code);
-}
-
-std::optional<LRESULT> EncryptKeyDialog::onMessage(UINT message, WPARAM, LPARAM lParam) {
-  if (message == WM_DRAWITEM &&
-      mask_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
-    return TRUE;
-  return std::nullopt;
-}
-
-void EncryptKeyDialog::onLinkClicked(int control) {
-  if (control == IDC_KEY_TARGET)
-    chooseTarget();
-  else
-    help().show(hwnd(), control, resources());
 }
 
 void EncryptKeyDialog::chooseTarget() {

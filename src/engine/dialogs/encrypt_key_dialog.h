@@ -13,7 +13,7 @@
 
 namespace ravelock::engine {
 
-class EncryptKeyDialog : public ui::Dialog {
+class EncryptKeyDialog : public KeyDialog {
 public:
   EncryptKeyDialog(const ui::Resources& resources, keyserver::KeyServerClient& keys,
                    const char* items, int count, bool hasFolder,
@@ -31,11 +31,9 @@ private:
   bool onInit() override;
   bool onCommand(int id, int code) override;
   void onOk() override;
-  std::optional<LRESULT> onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void onLinkClicked(int control) override;
 
   bool singleFile() const { return count_ == 1 && !hasFolder_; }
-  void chooseTarget();
+  void chooseTarget() override;
   bool typedKey();
   bool rememberedKey();
 
@@ -48,8 +46,6 @@ private:
   KeyRecord key_{};
   std::string targetName_;
   std::vector<std::string> names_;
-  MaskingButton mask_;
-  ui::FontHandle nameFont_;
 };
 
 } // namespace ravelock::engine

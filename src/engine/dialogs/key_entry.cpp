@@ -111,4 +111,34 @@ SecretText::~SecretText() {
   platform::secureWipe(text_.data(), text_.size() * sizeof(wchar_t));
 }
 
+void KeyDialog::addTooltips(std::span<const ControlText> tips) {
+  for (const ControlText& tip : tips)
+    tooltips().add(hwnd(), tip.control, resources().string(tip.text));
+}
+
+void KeyDialog::addHelp(std::span<const ControlText> entries) {
+  for (const ControlText& entry : entries)
+    help().add(entry.control, entry.text);
+}
+
+HFONT KeyDialog::nameFont() {
+  if (!nameFont_)
+    nameFont_ = fileNameFont();
+  return nameFont_.get();
+}
+
+std::optional<LRESULT> KeyDialog::onMessage(UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_DRAWITEM &&
+      mask_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+    return TRUE;
+  return std::nullopt;
+}
+
+void KeyDialog::onLinkClicked(int control) {
+  if (control == IDC_KEY_TARGET)
+    chooseTarget();
+  else
+    help().show(hwnd(), control, resources());
+}
+
 } // namespace ravelock::engine

@@ -5,11 +5,14 @@
 
 #include "keyserver/client.h"
 #include "keyserver/key_record.h"
+#include "ui/dialog.h"
 #include "ui/handles.h"
 #include "ui/resources.h"
 
 #include <windows.h>
 
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -68,6 +71,37 @@ public:
 
 private:
   std::wstring text_;
+};
+
+// A control and the string it is given (tooltip or help).
+struct ControlText {
+  int control;
+  unsigned text;
+};
+
+// The base of the encrypt and decrypt key dialogs: draws the masking
+// button, sends a click on the target line to chooseTarget() and one on a
+// label to its help, and fills tooltips and help from tables.
+class KeyDialog : public ui::Dialog {
+protected:
+  static constexpr COLORREF kLabelBlue = RGB(0, 100, 190);
+  static constexpr COLORREF kTargetBlue = RGB(0, 112, 223);
+
+  using ui::Dialog::Dialog;
+
+  void addTooltips(std::span<const ControlText> tips);
+  void addHelp(std::span<const ControlText> entries);
+  MaskingButton& mask() { return mask_; }
+  // The bold font, made once, for the source and target names.
+  HFONT nameFont();
+
+private:
+  virtual void chooseTarget() = 0;
+  std::optional<LRESULT> onMessage(UINT message, WPARAM wParam, LPARAM lParam) final;
+  void onLinkClicked(int control) final;
+
+  MaskingButton mask_;
+  ui::FontHandle nameFont_;
 };
 
 } // namespace ravelock::engine
