@@ -3,6 +3,8 @@
 #include "platform/file.h"
 #include "platform/filesystem.h"
 
+#include <string_view>
+
 namespace ravelock::setup {
 
 std::optional<std::string> findOlderDataFile(const std::string& folder) {
@@ -42,8 +44,11 @@ int checkOlderInstallation(platform::Registry& registry, SetupHost& host) {
   if (!dataFile)
     return kSetupGoesOn;
 
-  std::string question = kOlderVersionQuestion;
-  question.replace(question.find("%s"), 2, folder);
+  // Built piece by piece: the folder is the question's one "%s".
+  const std::string_view text = kOlderVersionQuestion;
+  const std::size_t at = text.find("%s");
+  std::string question(text.substr(0, at));
+  question.append(folder).append(text.substr(at + 2));
   switch (host.askInstaller(question)) {
   case InstallerAnswer::Cancel: return kSetupCancelled;
   case InstallerAnswer::No: return kSetupGoesOn;
