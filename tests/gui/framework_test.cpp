@@ -110,10 +110,11 @@ TEST_F(Framework, ALinkLabelHasTheHandAndTakesClicks) {
   moveCursor(centreOf(IDC_TEST_PLAIN));
   SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), overDialog);
   EXPECT_NE(shownCursor(), hand);
-  moveCursor(centreOf(IDC_TEST_LINK));
-  // The screen's cursor is shared: a mouse message of the desktop may set it
-  // back before it is read, so the dialog is asked again until it shows.
-  for (int i = 0; i < 50 && shownCursor() != hand; ++i) {
+  // The screen's cursor and its position are shared: a mouse message of the
+  // desktop may move or set them back before they are read, so the pointer
+  // is put over the link and the dialog asked again until the hand shows.
+  for (int i = 0; i < 150 && shownCursor() != hand; ++i) {
+    moveCursor(centreOf(IDC_TEST_LINK));
     SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), overDialog);
     Sleep(20);
   }
