@@ -53,6 +53,10 @@ protected:
   ~FaultHook() = default;
 };
 
+// The names of the operations and faults, for traces: "Open", "Short".
+const char* opName(Op op);
+const char* faultName(Fault fault);
+
 // Installs `hook` for all threads; nullptr removes it. Tests only.
 void installFaultHook(FaultHook* hook);
 

@@ -71,7 +71,7 @@ TEST(InstallInfo, FailuresGiveZero) {
       platform::MemoryRegistry reg;
       test::FailNth fail(op, n);
       const int result = writeInstallInfo(reg, "C:\\R\\");
-      EXPECT_EQ(result, fail.fired() ? 0 : 1) << static_cast<int>(op) << " " << n;
+      EXPECT_EQ(result, fail.fired() ? 0 : 1) << platform::opName(op) << " call " << n;
     }
   }
   // A failed read only means the values are written.

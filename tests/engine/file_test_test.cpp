@@ -87,7 +87,7 @@ TEST(FileTest, SystemFailuresGiveTheirCodes) {
     FailNth fault(c.op, 1, c.fault);
     HeaderInfo info = untouched();
     EXPECT_EQ(testEncryptedFile(path.c_str(), &info), c.expected)
-        << static_cast<int>(c.op) << "/" << static_cast<int>(c.fault);
+        << platform::opName(c.op) << "/" << platform::faultName(c.fault);
   }
 }
 

@@ -36,10 +36,6 @@ const Scenario kScenarios[] = {
     {"create the file", std::nullopt, false, "fish_size"},
 };
 
-const Op kWriteOps[] = {Op::Open,          Op::Size,  Op::Read,   Op::Write,
-                        Op::Flush,         Op::Move,  Op::Delete, Op::GetAttributes,
-                        Op::SetAttributes, Op::SetEnd};
-
 class XmlStoreFaults : public OptionsFileTest {
 protected:
   void prepare(const Scenario& s) {
@@ -57,58 +53,36 @@ protected:
   int write(const Scenario& s) const { return setUnsigned(2, s.key); }
 
   // The outcome of a write that ran under a fault.
-  void check(const Scenario& s, int result, const std::string& what) {
-    ASSERT_TRUE(result == 0 || result == -1) << what << ": " << result;
-    EXPECT_EQ(strayFiles(), 0) << what;
+  void check(const Scenario& s, int result) {
+    ASSERT_TRUE(result == 0 || result == -1) << result;
+    EXPECT_EQ(strayFiles(), 0);
     if (result == 0) {
       std::uint32_t value = 0;
-      EXPECT_EQ(getNumber(XML_UNSIGNED, value, s.key), 1) << what;
-      EXPECT_EQ(value, 2u) << what;
+      EXPECT_EQ(getNumber(XML_UNSIGNED, value, s.key), 1);
+      EXPECT_EQ(value, 2u);
       return;
     }
     if (!s.before) {
-      EXPECT_FALSE(platform::pathExists(file.c_str())) << what;
+      EXPECT_FALSE(platform::pathExists(file.c_str()));
       return;
     }
-    EXPECT_EQ(bytes(), *s.before) << what;
+    EXPECT_EQ(bytes(), *s.before);
     EXPECT_EQ(platform::getAttributes(file.c_str()) & platform::kAttrReadOnly,
-              s.readOnly ? platform::kAttrReadOnly : 0u)
-        << what;
+              s.readOnly ? platform::kAttrReadOnly : 0u);
   }
 };
 
 TEST_F(XmlStoreFaults, EveryFailurePointOfEveryWrite) {
   for (const Scenario& s : kScenarios) {
-    prepare(s);
-    int calls[static_cast<int>(Op::Count)] = {};
-    {
-      test::CountCalls count;
-      ASSERT_EQ(write(s), 0) << s.name;
-      for (Op op : kWriteOps)
-        calls[static_cast<int>(op)] = count.count(op);
-    }
+    SCOPED_TRACE(s.name);
     int failedWrites = 0;
-    for (Op op : kWriteOps) {
-      for (Fault fault : {Fault::Fail, Fault::Short, Fault::NoSpace}) {
-        if (fault == Fault::Short && op != Op::Read && op != Op::Write)
-          continue;
-        if (fault == Fault::NoSpace && op != Op::Write)
-          continue;
-        for (int n = 1; n <= calls[static_cast<int>(op)]; ++n) {
-          prepare(s);
-          int result;
-          {
-            test::FailNth failing(op, n, fault);
-            result = write(s);
-          }
+    test::forEveryFailurePoint(
+        0, [&] { prepare(s); }, [&] { return write(s); },
+        [&](Op, int, Fault, int result) {
           failedWrites += result == -1;
-          check(s, result,
-                std::string(s.name) + ", op " + std::to_string(int(op)) + " call " +
-                    std::to_string(n) + " fault " + std::to_string(int(fault)));
-        }
-      }
-    }
-    EXPECT_GT(failedWrites, 0) << s.name;
+          check(s, result);
+        });
+    EXPECT_GT(failedWrites, 0);
   }
 }
 
@@ -130,7 +104,7 @@ TEST_F(XmlStoreFaults, AFailedReadIsMinusOne) {
   for (Op op : {Op::Open, Op::Size, Op::MapFile}) {
     test::FailNth failing(op, 1);
     std::string text;
-    EXPECT_EQ(getText(text, "fish_size"), -1) << int(op);
+    EXPECT_EQ(getText(text, "fish_size"), -1) << platform::opName(op);
   }
 }
 

@@ -161,7 +161,7 @@ TEST_P(RegistryRules, InjectedFaultsFailAndChangeNothing) {
       {Op::RegistryOpen, [&] { return reg().listSubkeys(kRoot, key, names); }},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.op));
+    SCOPED_TRACE(opName(c.op));
     {
       test::FailNth fail(c.op, 1);
       EXPECT_EQ(c.call(), Failed);

@@ -114,8 +114,8 @@ void forEveryFailurePoint(int failOpenAt, Prepare prepare, Run run, Check check)
       for (Fault fault : {Fault::Fail, Fault::Short, Fault::NoSpace}) {
         if (!faultApplies(which, fault))
           continue;
-        SCOPED_TRACE(testing::Message() << "op " << op << " call " << n << " fault "
-                                        << static_cast<int>(fault));
+        SCOPED_TRACE(testing::Message() << platform::opName(which) << " call " << n
+                                        << " fault " << platform::faultName(fault));
         prepare();
         std::int32_t result;
         {
