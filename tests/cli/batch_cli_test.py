@@ -2,19 +2,14 @@
 """ravelock encrypt and decrypt over folders: subfolders with -r, the report
 of failures in the error report's line format, and Ctrl-C (natively) ending
 the run with status 130 and nothing half-written.
-Usage: batch_cli_test.py RAVELOCK [EMULATOR...]"""
+Usage: batch_cli_test.py [EMULATOR...] RAVELOCK"""
 import os
 import signal
 import subprocess
-import sys
 import tempfile
 import time
 
-
-def run(command, *args, key="pw"):
-    env = dict(os.environ, RAVELOCK_KEY=key)
-    return subprocess.run(command + list(args), stdin=subprocess.DEVNULL,
-                          capture_output=True, env=env)
+from cli_support import environment, main_of, report, run
 
 
 def tree(root):
@@ -31,13 +26,13 @@ def main(command):
             with open(os.path.join(top, name), "wb") as f:
                 f.write(text)
         missing = os.path.join(work, "missing")
-        r = run(command, "encrypt", "-r", "--remove-original", top, missing)
+        r = run(command, "encrypt", "-r", "--remove-original", top, missing, key="pw")
         if r.returncode != 1 or tree(top) != ["a.txt.rlk", "sub/b.txt.rlk"]:
             failures.append(f"encrypt -r: exit {r.returncode} {tree(top)} {r.stderr!r}")
         line = f'Unable to open source file.  >>"{missing}"'.encode()
         if line not in r.stderr:
             failures.append(f"report line missing: {r.stderr!r}")
-        r = run(command, "decrypt", "--remove-original", top)
+        r = run(command, "decrypt", "--remove-original", top, key="pw")
         if r.returncode != 0 or tree(top) != ["a.txt", "sub/b.txt.rlk"]:
             failures.append(f"decrypt without -r: exit {r.returncode} {tree(top)}")
 
@@ -46,10 +41,9 @@ def main(command):
             with open(big, "wb") as f:
                 f.write(os.urandom(1 << 20) * 96)
             before = os.path.getsize(big)
-            env = dict(os.environ, RAVELOCK_KEY="pw")
             p = subprocess.Popen(command + ["encrypt", "--remove-original", big],
                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                 stderr=subprocess.PIPE, env=env)
+                                 stderr=subprocess.PIPE, env=environment("pw"))
             time.sleep(0.3)
             p.send_signal(signal.SIGINT)
             p.communicate(timeout=60)
@@ -60,11 +54,8 @@ def main(command):
             elif p.returncode != 0:
                 failures.append(f"Ctrl-C: exit {p.returncode}")
 
-    for f in failures:
-        print("FAIL", f)
-    print(f"{len(failures)} failures")
-    return 1 if failures else 0
+    return report(failures)
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    main_of(main)

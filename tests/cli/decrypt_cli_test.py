@@ -3,24 +3,12 @@
 reference implementation decrypt byte for byte; a round trip through
 ravelock encrypt keeps times and the read-only attribute; a wrong key
 without a terminal fails and writes nothing.
-Usage: decrypt_cli_test.py RAVELOCK [EMULATOR...]"""
+Usage: decrypt_cli_test.py [EMULATOR...] RAVELOCK"""
 import os
 import stat
-import subprocess
-import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "reference"))
-import rlk_reference as reference  # noqa: E402
-
-
-def run(command, *args, key=None):
-    env = dict(os.environ)
-    env.pop("RAVELOCK_KEY", None)
-    if key is not None:
-        env["RAVELOCK_KEY"] = key
-    return subprocess.run(command + list(args), stdin=subprocess.DEVNULL,
-                          capture_output=True, env=env)
+from cli_support import main_of, reference, report, run
 
 
 def main(command):
@@ -61,11 +49,8 @@ def main(command):
                 failures.append("read-only attribute lost")
             os.chmod(path, stat.S_IRUSR | stat.S_IWUSR)
 
-    for f in failures:
-        print("FAIL", f)
-    print(f"{len(failures)} failures")
-    return 1 if failures else 0
+    return report(failures)
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    main_of(main)

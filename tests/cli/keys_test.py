@@ -3,9 +3,9 @@
 from the environment, listing, replacing, forgetting, stopping the server,
 and the keys and operands it refuses. Usage: keys_test.py [EMULATOR...] RAVELOCK"""
 import os
-import subprocess
-import sys
 import tempfile
+
+from cli_support import main_of, report, run as run_tool
 
 
 def remove_native_objects():
@@ -22,22 +22,11 @@ def remove_native_objects():
 
 def main(command):
     failures = []
-    base_env = {k: v for k, v in os.environ.items() if k != "RAVELOCK_KEY"}
 
     def run(args, key=None, code=0, out=None, err=None):
-        env = dict(base_env)
-        if key is not None:
-            env["RAVELOCK_KEY"] = key
-        # Files, not pipes: under Wine the key server that the tool starts
-        # keeps its parent's Unix descriptors, and a pipe would stay open.
-        with tempfile.TemporaryFile() as out_file, tempfile.TemporaryFile() as err_file:
-            done = subprocess.run(command + ["keys"] + args, env=env,
-                                  stdin=subprocess.DEVNULL, stdout=out_file,
-                                  stderr=err_file, timeout=120)
-            out_file.seek(0)
-            err_file.seek(0)
-            stdout = out_file.read().decode().replace("\r\n", "\n")
-            stderr = err_file.read().decode().replace("\r\n", "\n")
+        done = run_tool(command, "keys", *args, key=key)
+        stdout = done.stdout.decode().replace("\r\n", "\n")
+        stderr = done.stderr.decode().replace("\r\n", "\n")
         what = " ".join(args)
         if done.returncode != code:
             failures.append(f"keys {what}: exit {done.returncode}, wanted {code}: {stderr!r}")
@@ -82,11 +71,8 @@ def main(command):
         run(["list"], out="", err="not running")
 
     remove_native_objects()
-    for failure in failures:
-        print("FAIL", failure)
-    print(f"{len(failures)} failures")
-    return 1 if failures else 0
+    return report(failures)
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    main_of(main)
