@@ -2,6 +2,8 @@
 
 #include "engine/cipher/crc32.h"
 
+#include <tlhelp32.h>
+
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -97,6 +99,95 @@ std::string encodePng(int width, int height, const std::string& rows) {
   return png;
 }
 
+// What the screen shows of a window: PNG rows of RGB pixels, each row led
+// by its filter byte. Empty when the window has no area.
+struct Picture {
+  int width = 0, height = 0;
+  std::string rows;
+  bool operator==(const Picture&) const = default;
+};
+
+Picture capture(HWND window) {
+  RECT rect{};
+  if (!GetWindowRect(window, &rect))
+    return {};
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0)
+    return {};
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  Picture picture{width, height, {}};
+  picture.rows.reserve(static_cast<std::size_t>(height) * (width * 3 + 1));
+  const auto* pixels = static_cast<const unsigned char*>(bits);
+  for (int y = 0; y < height; ++y) {
+    picture.rows.push_back('\0');
+    for (int x = 0; x < width; ++x) {
+      const unsigned char* p = pixels + (static_cast<std::size_t>(y) * width + x) * 4;
+      picture.rows.push_back(static_cast<char>(p[2]));
+      picture.rows.push_back(static_cast<char>(p[1]));
+      picture.rows.push_back(static_cast<char>(p[0]));
+    }
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return picture;
+}
+
+// How long a window that keeps changing (a moving progress bar) is given to
+// come to rest before it is taken as it is.
+constexpr DWORD kSettleMs = 2000;
+
+// Whether `window` or a visible control of it still has to paint.
+bool paintPending(HWND window) {
+  if (GetUpdateRect(window, nullptr, FALSE))
+    return true;
+  bool pending = false;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM data) -> BOOL {
+        if (!IsWindowVisible(child) || !GetUpdateRect(child, nullptr, FALSE))
+          return TRUE;
+        *reinterpret_cast<bool*>(data) = true;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&pending));
+  return pending;
+}
+
+// Waits until the thread of `window` answers and the window has painted
+// what it was asked to. A thread paints only once its queue is empty, so
+// by then it has also handled what it posted itself while opening.
+void waitUntilPainted(HWND window) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSettleMs, &ignored);
+  waitUntil(
+      "a window to paint", [window] { return !paintPending(window); }, kSettleMs);
+}
+
+// The ids of the running processes whose program file is `exeName`.
+std::vector<DWORD> processesOf(const std::wstring& exeName) {
+  std::vector<DWORD> ids;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE)
+    return ids;
+  PROCESSENTRY32W entry{sizeof entry};
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry))
+    if (_wcsicmp(entry.szExeFile, exeName.c_str()) == 0)
+      ids.push_back(entry.th32ProcessID);
+  CloseHandle(snapshot);
+  return ids;
+}
+
 } // namespace
 
 Process::Process(const std::wstring& commandLine, const std::wstring& folder) {
@@ -142,24 +233,55 @@ HWND findWindow(DWORD pid, const std::wstring& title, const std::wstring& classN
 
 HWND waitForWindow(DWORD pid, const std::wstring& title, DWORD ms,
                    const std::wstring& className) {
-  for (DWORD waited = 0;; waited += kPollMs) {
-    if (HWND window = findWindow(pid, title, className)) {
-      // Let it finish painting before anyone looks at it.
-      Sleep(200);
-      return window;
-    }
-    if (waited >= ms)
-      return nullptr;
-    Sleep(kPollMs);
-  }
+  HWND window = nullptr;
+  if (!waitUntil(
+          "a window", [&] { return (window = findWindow(pid, title, className)); }, ms))
+    return nullptr;
+  waitUntilPainted(window);
+  return window;
 }
 
 bool waitUntilGone(HWND window, DWORD ms) {
-  for (DWORD waited = 0; IsWindow(window) && IsWindowVisible(window); waited += kPollMs) {
-    if (waited >= ms)
-      return false;
+  return waitUntil(
+      "a window to close",
+      [window] { return !IsWindow(window) || !IsWindowVisible(window); }, ms);
+}
+
+testing::AssertionResult waitUntil(const std::string& what,
+                                   const std::function<bool()>& condition, DWORD ms) {
+  const ULONGLONG deadline = GetTickCount64() + ms;
+  while (!condition()) {
+    if (GetTickCount64() >= deadline)
+      return testing::AssertionFailure() << "waited " << ms << " ms in vain for " << what;
     Sleep(kPollMs);
   }
+  return testing::AssertionSuccess();
+}
+
+testing::AssertionResult waitForProgramToEnd(const std::wstring& exeName, DWORD ms) {
+  const ULONGLONG deadline = GetTickCount64() + ms;
+  for (DWORD pid : processesOf(exeName)) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process)
+      continue; // it ended between the listing and the opening
+    const ULONGLONG now = GetTickCount64();
+    const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+    const bool ended = WaitForSingleObject(process, left) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    if (!ended)
+      return testing::AssertionFailure()
+             << "waited " << ms << " ms in vain for process " << pid << " ("
+             << std::filesystem::path(exeName).string() << ") to end";
+  }
+  return testing::AssertionSuccess();
+}
+
+bool fileClosed(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  CloseHandle(file);
   return true;
 }
 
@@ -204,7 +326,7 @@ void pressKey(HWND window, WPARAM key) {
 
 std::wstring answerMessageBox(DWORD pid, int button, const std::wstring& caption,
                               DWORD ms) {
-  HWND box = waitForWindow(pid, caption, ms, L"#32770");
+  HWND box = waitForWindow(pid, caption, ms, kDialogClass);
   if (!box)
     return L"";
   std::wstring text;
@@ -215,7 +337,7 @@ std::wstring answerMessageBox(DWORD pid, int button, const std::wstring& caption
 }
 
 bool answerSaveAs(DWORD pid, const std::wstring& path, DWORD ms) {
-  HWND dialog = waitForWindow(pid, L"Save As", ms, L"#32770");
+  HWND dialog = waitForWindow(pid, L"Save As", ms, kDialogClass);
   if (!dialog)
     return false;
   // The file name box: a combo box (cmb13) or an edit (edt1).
@@ -231,43 +353,29 @@ bool answerSaveAs(DWORD pid, const std::wstring& path, DWORD ms) {
 
 void moveWindow(HWND window, int x, int y) {
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  Sleep(200);
+  waitUntil("a window to move", [&] {
+    RECT rect{};
+    return !GetWindowRect(window, &rect) || (rect.left == x && rect.top == y);
+  });
+  waitUntilPainted(window);
 }
 
 bool saveScreenshot(HWND window, const std::wstring& path) {
-  RECT rect{};
-  if (!GetWindowRect(window, &rect))
+  // A picture taken while the window still paints (or while the screen
+  // beneath a moved window is redrawn) is taken again until two agree.
+  Picture picture, previous;
+  waitUntil(
+      "a steady picture",
+      [&] {
+        previous = std::move(picture);
+        picture = capture(window);
+        return picture == previous;
+      },
+      kSettleMs);
+  if (picture.rows.empty())
     return false;
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0)
-    return false;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  GdiFlush();
-  std::string rows;
-  rows.reserve(static_cast<std::size_t>(height) * (width * 3 + 1));
-  const auto* pixels = static_cast<const unsigned char*>(bits);
-  for (int y = 0; y < height; ++y) {
-    rows.push_back('\0');
-    for (int x = 0; x < width; ++x) {
-      const unsigned char* p = pixels + (static_cast<std::size_t>(y) * width + x) * 4;
-      rows.push_back(static_cast<char>(p[2]));
-      rows.push_back(static_cast<char>(p[1]));
-      rows.push_back(static_cast<char>(p[0]));
-    }
-  }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   std::ofstream out(std::filesystem::path(path), std::ios::binary);
-  out << encodePng(width, height, rows);
+  out << encodePng(picture.width, picture.height, picture.rows);
   return static_cast<bool>(out);
 }
 

@@ -7,8 +7,11 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -16,6 +19,10 @@ namespace ravelock::gui {
 
 // How long a scenario may take to show the next window.
 inline constexpr DWORD kWindowTimeoutMs = 20000;
+// The window class of dialogs and message boxes.
+inline constexpr wchar_t kDialogClass[] = L"#32770";
+// The caption of the programs' message boxes and of the main window.
+inline constexpr wchar_t kProductCaption[] = L"Ravelock";
 
 class Process {
 public:
@@ -43,8 +50,8 @@ private:
 inline constexpr DWORD kAnyProcess = 0;
 
 // The visible top-level window of process `pid` (or kAnyProcess) titled
-// `title`, waited for; null when none came. An empty class matches any
-// class.
+// `title`, waited for and then until it has painted; null when none came.
+// An empty class matches any class.
 HWND waitForWindow(DWORD pid, const std::wstring& title, DWORD ms = kWindowTimeoutMs,
                    const std::wstring& className = L"");
 // The same without waiting.
@@ -52,6 +59,21 @@ HWND findWindow(DWORD pid, const std::wstring& title,
                 const std::wstring& className = L"");
 // Whether `window` went away within `ms`.
 bool waitUntilGone(HWND window, DWORD ms = kWindowTimeoutMs);
+
+// Waiting on a condition. Every wait of the driver and its tests is one of
+// these: `condition` is asked at once and then at each poll until it holds
+// or `ms` have passed. A failure names `what` was awaited, so an assertion
+// on it says what never happened.
+testing::AssertionResult waitUntil(const std::string& what,
+                                   const std::function<bool()>& condition,
+                                   DWORD ms = kWindowTimeoutMs);
+// Whether no process of the program file `exeName` ("vellserver.exe") runs
+// within `ms`: each one found is waited for until it has ended.
+testing::AssertionResult waitForProgramToEnd(const std::wstring& exeName,
+                                             DWORD ms = kWindowTimeoutMs);
+// Whether the file `path` exists and no handle holds it open any more: a
+// writer of another process has finished with it.
+bool fileClosed(const std::string& path);
 
 std::wstring windowText(HWND window);
 std::wstring itemText(HWND dialog, int id);
@@ -69,7 +91,7 @@ void pressKey(HWND window, WPARAM key);
 // `button` (IDYES, IDNO, IDOK, ...) and answers its text; empty when none
 // came.
 std::wstring answerMessageBox(DWORD pid, int button,
-                              const std::wstring& caption = L"Ravelock",
+                              const std::wstring& caption = kProductCaption,
                               DWORD ms = kWindowTimeoutMs);
 // Waits for the Save As dialog of process `pid`, types `path` as the file
 // name and presses Save. False when no such dialog came.
@@ -79,10 +101,12 @@ bool answerSaveAs(DWORD pid, const std::wstring& path, DWORD ms = kWindowTimeout
 // RAVELOCK_SCREENS_DIR). False when it could not be written.
 bool saveNamedScreenshot(HWND window, const std::string& name);
 
-// Moves a window so that its top-left corner is at (x, y).
+// Moves a window so that its top-left corner is at (x, y), and waits until
+// it shows there.
 void moveWindow(HWND window, int x, int y);
 // Saves what the screen shows of `window` (frame and title bar included)
-// as a PNG file. False when it could not be written.
+// as a PNG file, once the picture has stopped changing. False when it could
+// not be written.
 bool saveScreenshot(HWND window, const std::wstring& path);
 
 // Copies the named programs from the test program's own folder into

@@ -12,10 +12,8 @@
 #include <atomic>
 #include <thread>
 
+namespace ravelock::gui {
 namespace {
-
-using namespace ravelock;
-using namespace ravelock::gui;
 
 constexpr COLORREF kLinkColour = RGB(0, 100, 190);
 
@@ -57,15 +55,16 @@ protected:
   }
 
   // Moves the mouse there and waits until it has arrived.
-  static void moveCursor(POINT point) {
-    for (int i = 0; i < 50; ++i) {
-      SetCursorPos(point.x, point.y);
-      POINT now{};
-      GetCursorPos(&now);
-      if (now.x == point.x && now.y == point.y)
-        return;
-      Sleep(20);
-    }
+  static testing::AssertionResult moveCursor(POINT point) {
+    return waitUntil(
+        "the pointer to arrive",
+        [point] {
+          SetCursorPos(point.x, point.y);
+          POINT now{};
+          GetCursorPos(&now);
+          return now.x == point.x && now.y == point.y;
+        },
+        1000);
   }
   // The cursor the screen shows.
   static HCURSOR shownCursor() {
@@ -113,12 +112,14 @@ TEST_F(Framework, ALinkLabelHasTheHandAndTakesClicks) {
   // The screen's cursor and its position are shared: a mouse message of the
   // desktop may move or set them back before they are read, so the pointer
   // is put over the link and the dialog asked again until the hand shows.
-  for (int i = 0; i < 150 && shownCursor() != hand; ++i) {
-    moveCursor(centreOf(IDC_TEST_LINK));
-    SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), overDialog);
-    Sleep(20);
-  }
-  EXPECT_EQ(shownCursor(), hand);
+  EXPECT_TRUE(waitUntil(
+      "the hand over the link",
+      [&] {
+        moveCursor(centreOf(IDC_TEST_LINK));
+        SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), overDialog);
+        return shownCursor() == hand;
+      },
+      3000));
 
   for (int control : {IDC_TEST_PLAIN, IDC_TEST_LINK}) {
     POINT at = centreOf(control);
@@ -142,10 +143,8 @@ TEST_F(Framework, TooltipsComeFromRelayedMouseMessages) {
   bool shown = false;
   for (int hover = 0; hover < 3 && !shown; ++hover) {
     PostMessageW(edit, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
-    for (int i = 0; i < 75 && !shown; ++i) {
-      Sleep(20);
-      shown = IsWindowVisible(tips);
-    }
+    shown = static_cast<bool>(waitUntil(
+        "the tooltip", [tips] { return IsWindowVisible(tips) != FALSE; }, 1500));
   }
   EXPECT_TRUE(shown);
 }
@@ -204,3 +203,4 @@ TEST(FrameworkModeless, RunsInTheCallersLoopAndEndsItsWindow) {
 }
 
 } // namespace
+} // namespace ravelock::gui

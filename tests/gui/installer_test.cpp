@@ -8,31 +8,18 @@
 
 #include <shlobj.h>
 
-#include "engine/files/encrypt_file.h"
-#include "gui/driver.h"
-#include "keyserver/client.h"
+#include "gui/suite.h"
 #include "platform/filesystem.h"
-#include "platform/registry.h"
 #include "setup/uninstall_data.h"
-#include "support/temp_dir.h"
-
-#include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <set>
 
+namespace ravelock::gui {
 namespace {
-
-namespace fs = std::filesystem;
-using namespace ravelock;
-using namespace ravelock::gui;
-using platform::RegistryRoot;
-using platform::RegistryStatus;
 
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ravelock";
-const std::wstring kUninstallCaption = L"Ravelock Uninstall";
 constexpr DWORD kSetupMs = 180000;
 
 // Keys of the main program's installation values and shell registration.
@@ -47,18 +34,9 @@ const char* const kProductKeys[][2] = {
     {"HKCR", "Drive\\Shellex\\ContextMenuHandlers\\VellSupport"},
 };
 
-std::wstring wide(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-
 RegistryRoot rootOf(const char* name) {
   return std::strcmp(name, "HKLM") == 0 ? RegistryRoot::LocalMachine
                                         : RegistryRoot::ClassesRoot;
-}
-
-bool keyExists(RegistryRoot root, const std::string& path) {
-  return platform::systemRegistry().openKey(root, path, platform::RegistryAccess::Read) ==
-         RegistryStatus::Ok;
 }
 
 std::string readString(RegistryRoot root, const std::string& key, const char* name) {
@@ -97,9 +75,9 @@ protected:
   // Opens an encrypted file as a double click does: the association's
   // command, with the key remembered by the installed key server.
   void openThroughTheAssociation() {
-    ravelock::test::TempDir data;
+    TempDir data;
     const std::string note = data.file("note.txt");
-    ravelock::test::writeFile(note, "installed note");
+    writeFile(note, "installed note");
     KeyRecord key{};
     std::memcpy(key.key, "setup key", 9);
     key.length = 9;
@@ -121,7 +99,7 @@ protected:
     ASSERT_NE(success, nullptr);
     click(success, IDOK);
     EXPECT_TRUE(open.waitForExit(kWindowTimeoutMs));
-    EXPECT_EQ(ravelock::test::readFile(note), "installed note");
+    EXPECT_EQ(readFile(note), "installed note");
     // The result opens in its associated program.
     HWND editor = waitForWindow(kAnyProcess, L"note.txt - Notepad");
     EXPECT_NE(editor, nullptr);
@@ -195,7 +173,7 @@ TEST_F(Installer, SilentInstallThenUninstallLeavesNothing) {
   ASSERT_TRUE(first.waitForExit(kWindowTimeoutMs));
   EXPECT_EQ(first.exitCode(), 0u);
   HWND question =
-      waitForWindow(kAnyProcess, kUninstallCaption, kWindowTimeoutMs, L"#32770");
+      waitForWindow(kAnyProcess, kUninstallCaption, kWindowTimeoutMs, kDialogClass);
   ASSERT_NE(question, nullptr);
   DWORD copyId = 0;
   GetWindowThreadProcessId(question, &copyId);
@@ -204,8 +182,8 @@ TEST_F(Installer, SilentInstallThenUninstallLeavesNothing) {
       OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, copyId);
   ASSERT_NE(copy, nullptr);
   EXPECT_NE(answerMessageBox(copyId, IDYES, kUninstallCaption), L"");
-  HWND done = waitForWindow(copyId, kUninstallCaption, kSetupMs, L"#32770");
-  EXPECT_TRUE(saveNamedScreenshot(done, "velluninst_installed_removed"));
+  HWND done = waitForWindow(copyId, kUninstallCaption, kSetupMs, kDialogClass);
+  screenshot(done, "velluninst_installed_removed");
   EXPECT_EQ(answerMessageBox(copyId, IDOK, kUninstallCaption),
             L"Ravelock was removed from your computer.");
   EXPECT_EQ(WaitForSingleObject(copy, kWindowTimeoutMs), WAIT_OBJECT_0);
@@ -222,3 +200,4 @@ TEST_F(Installer, SilentInstallThenUninstallLeavesNothing) {
 }
 
 } // namespace
+} // namespace ravelock::gui

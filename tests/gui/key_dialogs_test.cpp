@@ -3,61 +3,21 @@
 // DeCryptFiles), remembered keys in the key server, and decrypt-and-run
 // through rundll32. Screenshots of the key dialogs go to build/screens.
 
-// Before the engine's headers, which undo its EncryptFile macro.
-#include <windows.h>
-
-#include "engine/files/encrypt_file.h"
-#include "gui/driver.h"
-#include "keyserver/client.h"
-#include "options/options.h"
+#include "gui/suite.h"
 #include "resource.h"
 #include "support/key_record.h"
-#include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+namespace ravelock::gui {
 namespace {
-
-namespace fs = std::filesystem;
-using namespace ravelock;
-using namespace ravelock::gui;
-using test::readFile;
-using test::TempDir;
-using test::writeFile;
-
-const std::wstring kEncryptKeyTitle = L"Encrypt - enter key";
-const std::wstring kKeyNameTitle = L"Encrypt - enter key name";
-const std::wstring kDecryptKeyTitle = L"Decrypt - Please enter the key";
-const std::wstring kSuccessTitle = L"Operation completed successfuly.";
 
 constexpr char kRememberedName[] = "gui key";
 constexpr char kRememberedKey[] = "gui secret";
-
-std::wstring wide(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-
-void screenshot(HWND window, const char* name) {
-  ASSERT_NE(window, nullptr) << name;
-  fs::create_directories(RAVELOCK_SCREENS_DIR);
-  const std::string path = std::string(RAVELOCK_SCREENS_DIR) + "/" + name + ".png";
-  EXPECT_TRUE(saveScreenshot(window, wide(path))) << name;
-}
-
-// `path` + ".rlk" holding `content` under `key`; the plain file is gone.
-void makeEncrypted(const std::string& path, const std::string& content,
-                   const KeyRecord& key) {
-  writeFile(path, content);
-  ASSERT_EQ(engine::EncryptFile(path.c_str(), nullptr, &key, nullptr, 1), 0) << path;
-}
 
 // Types `text` into an edit box as the keyboard would, one character at a
 // time, so that the box's own limit applies.
@@ -89,60 +49,28 @@ wchar_t passwordChar(HWND dialog, int id) {
 
 // The engine library, the key server and the scenario program installed in
 // one folder; the key server remembers one key at the start of each test.
-class KeyDialogs : public testing::Test {
-protected:
-  static void SetUpTestSuite() {
-    install = new TempDir;
-    installPrograms(install->path(), {"velldll.dll", "vellserver.exe", "key_host.exe"});
-    keys = new keyserver::KeyServerClient;
-    keys->connectFromFolder(install->path().string(), true, nullptr);
-  }
-  static void TearDownTestSuite() {
-    keys->ShutdownKeyServer();
-    delete keys;
-    delete install;
-  }
+class KeyDialogs : public InstalledSuite<KeyDialogs> {
+public:
+  static constexpr const char* kPrograms[] = {"key_host.exe"};
 
+protected:
   void SetUp() override {
-    std::error_code ignored;
-    fs::remove(install->path() / "Ravelock_options.xml", ignored);
+    InstalledSuite::SetUp();
     keys->DeleteAllKeys();
     ASSERT_EQ(keys->StoreKey(test::keyRecord(kRememberedKey, kRememberedName)), 1);
   }
 
-  static options::OptionsLocation optionsAt() {
-    return {(install->path() / "Ravelock_options.xml").string(),
-            options::OptionsSectionName()};
-  }
-
   std::unique_ptr<Process> start(const char* what,
                                  const std::vector<std::string>& items) {
-    std::string list;
-    for (const std::string& item : items)
-      list += item + "\r\n";
-    writeFile(data.file("list.txt"), list);
-    const std::string command = "\"" + (install->path() / "key_host.exe").string() +
-                                "\" " + what + " \"" + data.file("list.txt") + "\" \"" +
-                                data.file("result.txt") + "\"";
-    auto process = std::make_unique<Process>(wide(command), install->path().wstring());
-    EXPECT_TRUE(process->started());
-    return process;
+    return startWithList("key_host.exe", what, items);
   }
 
   int finish(Process& process) {
     EXPECT_TRUE(process.waitForExit(kWindowTimeoutMs));
     int answer = -2;
-    std::ifstream(data.file("result.txt")) >> answer;
-    fs::remove(data.file("result.txt"));
+    std::ifstream(resultFile()) >> answer;
+    fs::remove(resultFile());
     return answer;
-  }
-
-  // Closes the success dialog of a run.
-  static void confirmSuccess(Process& process) {
-    HWND success = waitForWindow(process.id(), kSuccessTitle);
-    ASSERT_NE(success, nullptr);
-    click(success, IDOK);
-    waitUntilGone(success);
   }
 
   static std::string rememberedKey(const char* name) {
@@ -151,13 +79,7 @@ protected:
       return "";
     return std::string(found.key, found.length);
   }
-
-  static TempDir* install;
-  static keyserver::KeyServerClient* keys;
-  TempDir data;
 };
-TempDir* KeyDialogs::install = nullptr;
-keyserver::KeyServerClient* KeyDialogs::keys = nullptr;
 
 // A new key of the longest length, typed twice and named; remembered, and
 // then it decrypts the file without a question.
@@ -195,12 +117,14 @@ TEST_F(KeyDialogs, ATypedKeyEncryptsAFileAndIsRemembered) {
   const wchar_t masked = passwordChar(dialog, IDC_KEY);
   EXPECT_NE(masked, 0);
   click(dialog, IDC_KEY_MASK);
-  Sleep(100);
+  EXPECT_TRUE(waitUntil("the keys to show",
+                        [&] { return passwordChar(dialog, IDC_KEY_CONFIRM) == 0; }));
   EXPECT_EQ(passwordChar(dialog, IDC_KEY), 0);
   EXPECT_EQ(passwordChar(dialog, IDC_KEY_CONFIRM), 0);
   screenshot(dialog, "EncryptKeyDialog-unmasked");
   click(dialog, IDC_KEY_MASK);
-  Sleep(100);
+  EXPECT_TRUE(waitUntil("the keys to be masked again",
+                        [&] { return passwordChar(dialog, IDC_KEY_CONFIRM) != 0; }));
   EXPECT_EQ(passwordChar(dialog, IDC_KEY_CONFIRM), masked);
 
   type(dialog, IDC_KEY_CONFIRM, key);
@@ -217,7 +141,7 @@ TEST_F(KeyDialogs, ATypedKeyEncryptsAFileAndIsRemembered) {
   EXPECT_EQ(answerMessageBox(host->id(), IDOK), L"Key name cannot be empty.");
   setItemText(name, IDC_NAME_EDIT, L"letters");
   click(name, IDOK);
-  confirmSuccess(*host);
+  confirmSuccess(host->id());
   EXPECT_EQ(finish(*host), 0);
   EXPECT_EQ(readFile(file), "dear reader"); // kept
   EXPECT_TRUE(fs::exists(file + ".rlk"));
@@ -226,7 +150,7 @@ TEST_F(KeyDialogs, ATypedKeyEncryptsAFileAndIsRemembered) {
   // Decrypted with the remembered key: no key dialog.
   fs::remove(file);
   host = start("decrypt", {file + ".rlk"});
-  confirmSuccess(*host);
+  confirmSuccess(host->id());
   EXPECT_EQ(finish(*host), 0);
   EXPECT_EQ(readFile(file), "dear reader");
 }
@@ -250,7 +174,9 @@ TEST_F(KeyDialogs, ASelectionUnderANewKeyOfARememberedName) {
   EXPECT_TRUE(readOnly(dialog, IDC_KEY_CONFIRM));
   SendMessageW(dialog, WM_NEXTDLGCTL,
                reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_KEY)), TRUE);
-  Sleep(100);
+  EXPECT_TRUE(waitUntil("room for a new key", [&] {
+    return !readOnly(dialog, IDC_KEY) && !readOnly(dialog, IDC_KEY_CONFIRM);
+  }));
   EXPECT_FALSE(readOnly(dialog, IDC_KEY));
   EXPECT_FALSE(readOnly(dialog, IDC_KEY_CONFIRM));
   type(dialog, IDC_KEY, "new key");
@@ -271,7 +197,7 @@ TEST_F(KeyDialogs, ASelectionUnderANewKeyOfARememberedName) {
   ASSERT_NE(name, nullptr);
   setItemText(name, IDC_NAME_EDIT, wide(kRememberedName));
   click(name, IDOK);
-  confirmSuccess(*host);
+  confirmSuccess(host->id());
   EXPECT_EQ(finish(*host), 0);
   EXPECT_EQ(rememberedKey(kRememberedName), kRememberedKey);
   EXPECT_FALSE(options::getRememberKeys(true, true, optionsAt()));
@@ -303,14 +229,14 @@ TEST_F(KeyDialogs, ASelectionUnderANewKeyOfARememberedName) {
   // The rejected key is in the box again, masked until the button is pressed.
   EXPECT_NE(passwordChar(dialog, IDC_KEY), 0);
   click(dialog, IDC_KEY_MASK);
-  Sleep(100);
-  EXPECT_EQ(passwordChar(dialog, IDC_KEY), 0);
+  EXPECT_TRUE(
+      waitUntil("the key to show", [&] { return passwordChar(dialog, IDC_KEY) == 0; }));
   EXPECT_EQ(itemText(dialog, IDC_KEY), L"New key");
   screenshot(dialog, "DecryptKeyDialog-unmasked");
   type(dialog, IDC_KEY, "new key");
   click(dialog, IDOK);
   // The second file is tried with the first one's key: no other question.
-  confirmSuccess(*host);
+  confirmSuccess(host->id());
   EXPECT_EQ(finish(*host), 0);
   for (const std::string& file : files)
     EXPECT_EQ(readFile(file), "content of " + file);
@@ -343,10 +269,7 @@ TEST_F(KeyDialogs, SkipAndCancelInTheDecryptKeyDialog) {
   click(dialog, IDCANCEL);
   EXPECT_EQ(answerMessageBox(host->id(), IDYES), L"Do you want to abort the decryption?");
   EXPECT_EQ(finish(*host), 1);
-  std::set<std::string> left;
-  for (const auto& entry : fs::directory_iterator(data.path()))
-    left.insert(entry.path().filename().string());
-  EXPECT_EQ(left,
+  EXPECT_EQ(filesIn(data.path()),
             (std::set<std::string>{"a.txt.rlk", "b.txt.rlk", "c.txt.rlk", "list.txt"}));
 }
 
@@ -367,7 +290,7 @@ TEST_F(KeyDialogs, AFolderWithSubfoldersUnderTheRememberedKey) {
   EXPECT_FALSE(itemVisible(dialog, IDC_KEY_TARGET));
   setItemChecked(dialog, IDC_KEY_KEEP, false);
   click(dialog, IDOK);
-  confirmSuccess(*host);
+  confirmSuccess(host->id());
   EXPECT_EQ(finish(*host), 0);
   for (const fs::path& file : files) {
     EXPECT_FALSE(fs::exists(file)) << file;
@@ -377,7 +300,7 @@ TEST_F(KeyDialogs, AFolderWithSubfoldersUnderTheRememberedKey) {
   EXPECT_FALSE(options::getKeepFile(true, true, optionsAt()));
 
   host = start("decrypt", {folder.string() + "\\"});
-  confirmSuccess(*host);
+  confirmSuccess(host->id());
   EXPECT_EQ(finish(*host), 0);
   for (const fs::path& file : files)
     EXPECT_EQ(readFile(file.string()), file.filename().string());
@@ -395,11 +318,12 @@ TEST_F(KeyDialogs, TheTargetOfASingleFile) {
   clickLabel(dialog, IDC_KEY_TARGET);
   const std::string chosen = data.file("chosen");
   ASSERT_TRUE(answerSaveAs(host->id(), wide(chosen)));
-  for (int i = 0; i < 50 && itemText(dialog, IDC_KEY_TARGET) != L"chosen.rlk"; ++i)
-    Sleep(100);
+  EXPECT_TRUE(waitUntil("the chosen target", [&] {
+    return itemText(dialog, IDC_KEY_TARGET) == L"chosen.rlk";
+  }));
   EXPECT_EQ(itemText(dialog, IDC_KEY_TARGET), L"chosen.rlk");
   click(dialog, IDOK); // the remembered key
-  confirmSuccess(*host);
+  confirmSuccess(host->id());
   EXPECT_EQ(finish(*host), 0);
   EXPECT_TRUE(fs::exists(chosen + ".rlk"));
   EXPECT_EQ(readFile(file), "not yet encrypted");
@@ -410,7 +334,7 @@ TEST_F(KeyDialogs, TheTargetOfASingleFile) {
   ASSERT_NE(dialog, nullptr);
   click(dialog, IDCANCEL);
   EXPECT_EQ(finish(*host), 1);
-  EXPECT_FALSE(fs::exists(install->path() / "Ravelock_options.xml"));
+  EXPECT_FALSE(fs::exists(optionsFile()));
 }
 
 // rundll32 velldll.dll,CallToRun PATH: decrypts and opens the result.
@@ -432,22 +356,25 @@ HWND windowTitled(const std::wstring& prefix, DWORD ms) {
     std::wstring prefix;
     HWND found = nullptr;
   } search{prefix};
-  for (DWORD waited = 0; waited < ms && !search.found; waited += 100) {
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(data);
-          wchar_t title[256] = {};
-          GetWindowTextW(window, title, 256);
-          if (IsWindowVisible(window) && std::wstring(title).rfind(s->prefix, 0) == 0) {
-            s->found = window;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (!search.found)
-      Sleep(100);
-  }
+  waitUntil(
+      "a window titled \"" + fs::path(prefix).string() + "...\"",
+      [&] {
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+              auto* s = reinterpret_cast<Search*>(data);
+              wchar_t title[256] = {};
+              GetWindowTextW(window, title, 256);
+              if (IsWindowVisible(window) &&
+                  std::wstring(title).rfind(s->prefix, 0) == 0) {
+                s->found = window;
+                return FALSE;
+              }
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      ms);
   return search.found;
 }
 
@@ -456,7 +383,7 @@ TEST_F(CallToRun, DecryptsAndOpensTheResult) {
   const std::string note = data.file("note.txt");
   makeEncrypted(note, "a note", remembered);
   auto process = run(note + ".rlk");
-  confirmSuccess(*process);
+  confirmSuccess(process->id());
   HWND editor = windowTitled(L"note", kWindowTimeoutMs);
   EXPECT_NE(editor, nullptr);
   EXPECT_TRUE(process->waitForExit(kWindowTimeoutMs));
@@ -469,7 +396,7 @@ TEST_F(CallToRun, AnExecutableResultIsRunOnlyWhenConfirmed) {
   const std::string tool = data.file("tool.EXE");
   makeEncrypted(tool, "not a program", test::keyRecord(kRememberedKey, kRememberedName));
   auto process = run(tool + ".rlk");
-  confirmSuccess(*process);
+  confirmSuccess(process->id());
   EXPECT_EQ(answerMessageBox(process->id(), IDNO),
             L"The file is executable.\nDo you want to run it?");
   EXPECT_TRUE(process->waitForExit(kWindowTimeoutMs));
@@ -485,3 +412,4 @@ TEST_F(CallToRun, AMissingFileIsReported) {
 }
 
 } // namespace
+} // namespace ravelock::gui

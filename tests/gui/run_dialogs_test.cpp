@@ -4,118 +4,51 @@
 // files on disk afterwards. Screenshots of every dialog go to
 // build/screens.
 
-// Before the engine's headers, which undo its EncryptFile macro.
-#include <windows.h>
-
-#include "engine/files/encrypt_file.h"
-#include "gui/driver.h"
-#include "keyserver/client.h"
-#include "options/options.h"
+#include "gui/suite.h"
 #include "resource.h"
 #include "support/key_record.h"
-#include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
 #include <vector>
 
+namespace ravelock::gui {
 namespace {
-
-namespace fs = std::filesystem;
-using namespace ravelock;
-using namespace ravelock::gui;
-using test::readFile;
-using test::TempDir;
-using test::writeFile;
 
 constexpr char kKey[] = "gui secret";
 constexpr char kKeyName[] = "gui key";
 
-std::wstring wide(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-
-std::string screenshotPath(const char* dialogClass) {
-  fs::create_directories(RAVELOCK_SCREENS_DIR);
-  return std::string(RAVELOCK_SCREENS_DIR) + "/" + dialogClass + ".png";
-}
-
-void screenshot(HWND window, const char* dialogClass) {
-  ASSERT_NE(window, nullptr) << dialogClass;
-  EXPECT_TRUE(saveScreenshot(window, wide(screenshotPath(dialogClass)))) << dialogClass;
-}
-
 // `path` + ".rlk" holding `content`, encrypted under the remembered key;
 // nothing else is left.
 void makeEncrypted(const std::string& path, const std::string& content) {
-  writeFile(path, content);
-  const KeyRecord key = test::keyRecord(kKey, kKeyName);
-  ASSERT_EQ(engine::EncryptFile(path.c_str(), nullptr, &key, nullptr, 1), 0) << path;
-}
-
-std::set<std::string> filesIn(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.insert(entry.path().filename().string());
-  return names;
+  gui::makeEncrypted(path, content, test::keyRecord(kKey, kKeyName));
 }
 
 // The engine library, the key server and the scenario program, installed
 // together in one folder as they would be: the options file lives there.
-class RunDialogs : public testing::Test {
+class RunDialogs : public InstalledSuite<RunDialogs> {
+public:
+  static constexpr const char* kPrograms[] = {"gui_host.exe"};
+
 protected:
   static void SetUpTestSuite() {
-    install = new TempDir;
-    installPrograms(install->path(), {"velldll.dll", "vellserver.exe", "gui_host.exe"});
-    keys = new keyserver::KeyServerClient;
-    keys->connectFromFolder(install->path().string(), true, nullptr);
+    InstalledSuite::SetUpTestSuite();
     ASSERT_EQ(keys->StoreKey(test::keyRecord(kKey, kKeyName)), 1);
-  }
-  static void TearDownTestSuite() {
-    keys->ShutdownKeyServer();
-    delete keys;
-    delete install;
-  }
-
-  void SetUp() override {
-    std::error_code ignored;
-    fs::remove(optionsFile(), ignored);
-  }
-
-  static std::string optionsFile() {
-    return (install->path() / "Ravelock_options.xml").string();
-  }
-  static options::OptionsLocation optionsAt() {
-    return {optionsFile(), options::OptionsSectionName()};
   }
 
   // Starts a decryption (or, with a key, an encryption) of `items`.
   std::unique_ptr<Process> start(const std::vector<std::string>& items,
                                  const char* key = nullptr) {
-    std::string list;
-    for (const std::string& item : items)
-      list += item + "\r\n";
-    writeFile(data.file("list.txt"), list);
-    const std::string command =
-        "\"" + (install->path() / "gui_host.exe").string() + "\" " +
-        (key ? std::string("encrypt \"") + key + "\" " : std::string("decrypt ")) + "\"" +
-        data.file("list.txt") + "\" \"" + data.file("result.txt") + "\"";
-    auto process = std::make_unique<Process>(wide(command), install->path().wstring());
-    EXPECT_TRUE(process->started());
-    return process;
+    return startWithList("gui_host.exe",
+                         key ? std::string("encrypt \"") + key + "\"" : "decrypt", items);
   }
 
   // The export's answer and last target, once the scenario has ended.
   std::pair<int, std::string> finish(Process& process) {
     EXPECT_TRUE(process.waitForExit(kWindowTimeoutMs));
     EXPECT_EQ(process.exitCode(), 0u);
-    std::ifstream in(data.file("result.txt"));
+    std::ifstream in(resultFile());
     int answer = -2;
     std::string lastTarget;
     in >> answer;
@@ -127,32 +60,21 @@ protected:
   // The next of the windows titled `titles`; its index in `which`. Null
   // when the process ended (or nothing came) instead.
   HWND next(Process& process, const std::vector<std::wstring>& titles, int& which) {
-    for (DWORD waited = 0; waited < kWindowTimeoutMs; waited += 20) {
-      for (std::size_t i = 0; i < titles.size(); ++i)
-        if (HWND window = findWindow(process.id(), titles[i])) {
-          Sleep(200);
+    bool found = false;
+    waitUntil("the next window or the end of the scenario", [&] {
+      for (std::size_t i = 0; i < titles.size() && !found; ++i)
+        if (findWindow(process.id(), titles[i])) {
           which = static_cast<int>(i);
-          return window;
+          found = true;
         }
-      if (!process.running())
-        return nullptr;
-      Sleep(20);
-    }
-    return nullptr;
+      return found || !process.running();
+    });
+    // Found again, once it has painted.
+    return found ? waitForWindow(process.id(), titles[which], 0) : nullptr;
   }
-
-  static TempDir* install;
-  static keyserver::KeyServerClient* keys;
-  TempDir data;
 };
-TempDir* RunDialogs::install = nullptr;
-keyserver::KeyServerClient* RunDialogs::keys = nullptr;
 
-const std::wstring kProgressTitle = L"Decryption progress";
-const std::wstring kExistsTitle = L"File already exists";
-const std::wstring kSuccessTitle = L"Operation completed successfuly.";
-const std::wstring kFailureTitle = L"The operation failed";
-const std::wstring kErrorsTitle = L"Errors";
+constexpr wchar_t kProgressTitle[] = L"Decryption progress";
 
 TEST_F(RunDialogs, ConflictInAFolderShowsTheProgressAndTheQuestion) {
   const fs::path folder = data.path() / "folder";
@@ -324,9 +246,7 @@ TEST_F(RunDialogs, FailuresAreReportedAndTheReportCanBeSaved) {
   const std::string saved = data.file("report.txt");
   click(errors, IDC_ERRORS_SAVE);
   ASSERT_TRUE(answerSaveAs(host->id(), wide(saved)));
-  for (int i = 0; i < 100 && !fs::exists(saved); ++i)
-    Sleep(50);
-  Sleep(200);
+  EXPECT_TRUE(waitUntil("the saved report", [&] { return fileClosed(saved); }));
   EXPECT_EQ(readFile(saved), report); // CR LF once per line
 
   // A file that cannot be written takes nothing: the dialog says so and
@@ -407,9 +327,7 @@ TEST_F(RunDialogs, ARepeatedlyEncryptedResultCanBeSavedUnderAnotherName) {
   const std::string other = data.file("once.rlk");
   click(repeated, IDC_REPEATED_RENAME);
   ASSERT_TRUE(answerSaveAs(host->id(), wide(other)));
-  HWND success = waitForWindow(host->id(), kSuccessTitle);
-  ASSERT_NE(success, nullptr);
-  click(success, IDOK);
+  confirmSuccess(host->id());
   const auto [answer, lastTarget] = finish(*host);
   EXPECT_EQ(answer, 0);
   EXPECT_EQ(lastTarget, other);
@@ -438,9 +356,7 @@ TEST_F(RunDialogs, ADamagedResultIsKeptOnlyWhenTheUserSaysSo) {
         L"encrypted file, because the checksum (CRC) does not match. The file may be "
         L"corrupted.\nDepending on type of the file, you may be still able to use it.");
     if (keep) {
-      HWND success = waitForWindow(host->id(), kSuccessTitle);
-      ASSERT_NE(success, nullptr);
-      click(success, IDOK);
+      confirmSuccess(host->id());
     } else {
       HWND failure = waitForWindow(host->id(), kFailureTitle);
       ASSERT_NE(failure, nullptr);
@@ -472,13 +388,14 @@ TEST_F(RunDialogs, SkipAndCancelStopALargeFile) {
     auto host = start({big + ".rlk", small + ".rlk"});
     HWND progress = waitForWindow(host->id(), kProgressTitle);
     ASSERT_NE(progress, nullptr);
-    for (int i = 0; i < 500 && !itemVisible(progress, IDC_SKIP); ++i)
-      Sleep(10);
+    ASSERT_TRUE(
+        waitUntil("the Skip button", [&] { return itemVisible(progress, IDC_SKIP); }));
     click(progress, cancel ? IDCANCEL : IDC_SKIP);
     if (!cancel) {
       // The question holds the worker: the progress stands still for its
       // picture while the box is moved out of the way.
-      HWND question = waitForWindow(host->id(), L"Ravelock", kWindowTimeoutMs, L"#32770");
+      HWND question =
+          waitForWindow(host->id(), kProductCaption, kWindowTimeoutMs, kDialogClass);
       ASSERT_NE(question, nullptr);
       moveWindow(question, 8, 8);
       EXPECT_EQ(itemText(progress, IDC_TARGET), wide(big));
@@ -488,9 +405,7 @@ TEST_F(RunDialogs, SkipAndCancelStopALargeFile) {
               cancel ? L"Do you want to abort the decryption?"
                      : L"Would you like to skip this file?");
     if (!cancel) {
-      HWND success = waitForWindow(host->id(), kSuccessTitle);
-      ASSERT_NE(success, nullptr);
-      click(success, IDOK);
+      confirmSuccess(host->id());
     }
     const auto [answer, lastTarget] = finish(*host);
     EXPECT_FALSE(fs::exists(big));
@@ -515,10 +430,11 @@ TEST_F(RunDialogs, EncryptionGoesOnAfterNoToSkipAndRenameAppendsTheExtension) {
 
   HWND progress = waitForWindow(host->id(), L"Encryption progress");
   ASSERT_NE(progress, nullptr);
-  for (int i = 0; i < 500 && !itemVisible(progress, IDC_SKIP); ++i)
-    Sleep(10);
+  ASSERT_TRUE(
+      waitUntil("the Skip button", [&] { return itemVisible(progress, IDC_SKIP); }));
   click(progress, IDC_SKIP);
-  HWND question = waitForWindow(host->id(), L"Ravelock", kWindowTimeoutMs, L"#32770");
+  HWND question =
+      waitForWindow(host->id(), kProductCaption, kWindowTimeoutMs, kDialogClass);
   ASSERT_NE(question, nullptr);
   moveWindow(question, 8, 8);
   screenshot(progress, "EncryptProgressDialog");
@@ -530,9 +446,7 @@ TEST_F(RunDialogs, EncryptionGoesOnAfterNoToSkipAndRenameAppendsTheExtension) {
   click(conflict, IDC_EXISTS_RENAME);
   const std::string chosen = data.file("chosen.txt");
   ASSERT_TRUE(answerSaveAs(host->id(), wide(chosen)));
-  HWND success = waitForWindow(host->id(), kSuccessTitle);
-  ASSERT_NE(success, nullptr);
-  click(success, IDOK);
+  confirmSuccess(host->id());
   finish(*host);
   EXPECT_EQ(fs::file_size(big + ".rlk"), 48 + bigContent.size());
   EXPECT_EQ(readFile(plain + ".rlk"), "in the way");
@@ -541,3 +455,4 @@ TEST_F(RunDialogs, EncryptionGoesOnAfterNoToSkipAndRenameAppendsTheExtension) {
 }
 
 } // namespace
+} // namespace ravelock::gui

@@ -4,41 +4,20 @@
 
 #include <windows.h>
 
-#include "gui/driver.h"
+#include "gui/suite.h"
 #include "platform/filesystem.h"
-#include "platform/registry.h"
 #include "setup/older_installation.h"
 #include "setup/removal.h"
 #include "setup/uninstall_data.h"
-#include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
+namespace ravelock::gui {
 namespace {
 
-namespace fs = std::filesystem;
-using namespace ravelock;
-using namespace ravelock::gui;
-using platform::RegistryRoot;
-using platform::RegistryStatus;
-
-const std::wstring kCaption = L"Ravelock Uninstall";
 constexpr char kTestKey[] = "Software\\RavelockSetupTest";
 constexpr DWORD kExitMs = 20000;
 
-std::wstring wide(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-
 platform::Registry& registry() {
   return platform::systemRegistry();
-}
-
-bool keyExists(RegistryRoot root, const char* path) {
-  return registry().openKey(root, path, platform::RegistryAccess::Read) ==
-         RegistryStatus::Ok;
 }
 
 // An installation in a fresh folder: two files, a registry key with a
@@ -48,12 +27,12 @@ protected:
   void SetUp() override {
     folder = dir.file("Ravelock Test");
     fs::create_directories(folder);
-    ravelock::test::writeFile(in("app.dll"), "app");
-    ravelock::test::writeFile(in("notes.txt"), "notes");
+    writeFile(in("app.dll"), "app");
+    writeFile(in("notes.txt"), "notes");
     ASSERT_EQ(
         registry().createKey(RegistryRoot::CurrentUser, std::string(kTestKey) + "\\Sub"),
         RegistryStatus::Ok);
-    data.caption = "Ravelock Uninstall";
+    data.caption = fs::path(kUninstallCaption).string();
     data.question = "Remove the Ravelock test installation?";
     data.allRemovedMessage = "The test installation was removed.";
     data.somethingLeftMessage = "Something of the test installation was left.";
@@ -85,7 +64,7 @@ protected:
     return copy;
   }
 
-  ravelock::test::TempDir dir;
+  TempDir dir;
   std::string folder;
   setup::UninstallData data;
 };
@@ -97,13 +76,14 @@ TEST_F(SetupTool, FromTheTemporaryFolderItWorksInPlace) {
   Process tool(L"\"" + wide(temporaryTool()) + L"\" \"" + wide(dataPath()) + L"\"",
                dir.path().wstring());
   ASSERT_TRUE(tool.started());
-  HWND question = waitForWindow(tool.id(), kCaption, kWindowTimeoutMs, L"#32770");
-  EXPECT_TRUE(saveNamedScreenshot(question, "velluninst_question"));
-  EXPECT_EQ(answerMessageBox(tool.id(), IDYES, kCaption),
+  HWND question =
+      waitForWindow(tool.id(), kUninstallCaption, kWindowTimeoutMs, kDialogClass);
+  screenshot(question, "velluninst_question");
+  EXPECT_EQ(answerMessageBox(tool.id(), IDYES, kUninstallCaption),
             L"Remove the Ravelock test installation?");
-  HWND done = waitForWindow(tool.id(), kCaption, kWindowTimeoutMs, L"#32770");
-  EXPECT_TRUE(saveNamedScreenshot(done, "velluninst_removed"));
-  EXPECT_EQ(answerMessageBox(tool.id(), IDOK, kCaption),
+  HWND done = waitForWindow(tool.id(), kUninstallCaption, kWindowTimeoutMs, kDialogClass);
+  screenshot(done, "velluninst_removed");
+  EXPECT_EQ(answerMessageBox(tool.id(), IDOK, kUninstallCaption),
             L"The test installation was removed.");
   ASSERT_TRUE(tool.waitForExit(kExitMs));
   EXPECT_EQ(tool.exitCode(), 0u);
@@ -177,7 +157,7 @@ TEST_F(SetupTool, ExitCodesOfTheUninstaller) {
                 dir.path().wstring());
     ASSERT_TRUE(run.started());
     for (int button : c.answers) {
-      EXPECT_NE(answerMessageBox(run.id(), button, kCaption), L"") << button;
+      EXPECT_NE(answerMessageBox(run.id(), button, kUninstallCaption), L"") << button;
     }
     ASSERT_TRUE(run.waitForExit(kExitMs));
     EXPECT_EQ(run.exitCode(), c.exit);
@@ -225,14 +205,14 @@ protected:
 TEST_F(SetupProgram, CancelNoAndYes) {
   // An own path that no entry lists: the setup keeps it.
   data.ownPath = in("old-uninstaller.exe");
-  ravelock::test::writeFile(data.ownPath, "old");
+  writeFile(data.ownPath, "old");
   save();
   record(1);
   const std::wstring installer = wide(setup::kInstallerCaption);
   {
     auto setup = start();
-    HWND question = waitForWindow(setup->id(), installer, kWindowTimeoutMs, L"#32770");
-    EXPECT_TRUE(saveNamedScreenshot(question, "vellsetup_question"));
+    HWND question = waitForWindow(setup->id(), installer, kWindowTimeoutMs, kDialogClass);
+    screenshot(question, "vellsetup_question");
     const std::wstring text = answerMessageBox(setup->id(), IDCANCEL, installer);
     EXPECT_NE(text.find(L"Install folder: " + wide(folder) + L"\\\n"), std::wstring::npos)
         << text;
@@ -250,10 +230,10 @@ TEST_F(SetupProgram, CancelNoAndYes) {
   {
     auto setup = start();
     EXPECT_NE(answerMessageBox(setup->id(), IDYES, installer), L"");
-    EXPECT_EQ(answerMessageBox(setup->id(), IDYES, kCaption),
+    EXPECT_EQ(answerMessageBox(setup->id(), IDYES, kUninstallCaption),
               L"Remove the Ravelock test installation?");
     // The own path named in the data file stays, so the folder does too.
-    EXPECT_EQ(answerMessageBox(setup->id(), IDOK, kCaption),
+    EXPECT_EQ(answerMessageBox(setup->id(), IDOK, kUninstallCaption),
               L"Something of the test installation was left.");
     ASSERT_TRUE(setup->waitForExit(kExitMs));
     EXPECT_EQ(setup->exitCode(), static_cast<DWORD>(setup::kSetupGoesOn));
@@ -277,3 +257,4 @@ TEST_F(SetupProgram, NothingOlderToRemove) {
 }
 
 } // namespace
+} // namespace ravelock::gui

@@ -4,23 +4,16 @@
 #include "engine/batch/error_list.h"
 #include "engine/batch/folder_walk.h"
 #include "engine/results.h"
+#include "gui/suite.h"
 #include "resource.h"
 #include "ui/resources.h"
 
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include <string>
 
+namespace ravelock::gui {
 namespace {
 
-using namespace ravelock;
 using engine::Operation;
-
-std::wstring wide(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
-}
 
 TEST(StringTable, ReportTextsMatchTheEngines) {
   HMODULE module = LoadLibraryExW(
@@ -82,3 +75,4 @@ TEST(StringTable, ReportTextsMatchTheEngines) {
 }
 
 } // namespace
+} // namespace ravelock::gui

@@ -4,13 +4,7 @@
 // argument, and the message boxes of start-up (screenshots in
 // build/screens).
 
-#include <windows.h>
-
-#include "gui/driver.h"
-#include "keyserver/client.h"
-#include "options/options.h"
-#include "support/temp_dir.h"
-#include "ui/text.h"
+#include "gui/suite.h"
 #include "velldll/resource.h"
 // The two programs number some strings of the same name differently; only
 // vellapp's control ids are used here.
@@ -20,44 +14,20 @@
 
 #include <shellapi.h>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+namespace ravelock::gui {
 namespace {
 
-namespace fs = std::filesystem;
-using namespace ravelock;
-using namespace ravelock::gui;
-using test::readFile;
-using test::TempDir;
-using test::writeFile;
-
-const std::wstring kMainTitle = L"Ravelock";
-const std::wstring kDialogClass = L"#32770";
-const std::wstring kEncryptKeyTitle = L"Encrypt - enter key";
-const std::wstring kKeyNameTitle = L"Encrypt - enter key name";
-const std::wstring kSuccessTitle = L"Operation completed successfuly.";
+constexpr const wchar_t* kMainTitle = kProductCaption;
 const std::wstring kNoEngine =
     L"Could not load encryption library.\nvelldll.dll\nThe program will now "
     L"terminate.\n\nPlease make sure Ravelock is correctly installed. Reinstall the "
     L"program if necessary.";
 constexpr char kKey[] = "hand-off key";
-
-std::wstring wide(const std::string& text) {
-  return ui::widen(text);
-}
-
-void screenshot(HWND window, const char* name) {
-  ASSERT_NE(window, nullptr) << name;
-  fs::create_directories(RAVELOCK_SCREENS_DIR);
-  const std::string path = std::string(RAVELOCK_SCREENS_DIR) + "/" + name + ".png";
-  EXPECT_TRUE(saveScreenshot(window, wide(path))) << name;
-}
 
 struct SenderResult {
   int answer = -1;
@@ -65,31 +35,14 @@ struct SenderResult {
   unsigned long exitCode = 0;
 };
 
-class Vellapp : public testing::Test {
-protected:
-  static void SetUpTestSuite() {
-    install = new TempDir;
-    installPrograms(install->path(), {"vellapp.exe", "velldll.dll", "vellserver.exe",
-                                      "handoff_sender.exe"});
-    keys = new keyserver::KeyServerClient;
-    keys->connectFromFolder(install->path().string(), true, nullptr);
-  }
-  static void TearDownTestSuite() {
-    keys->ShutdownKeyServer();
-    delete keys;
-    delete install;
-  }
-  void SetUp() override {
-    std::error_code ignored;
-    fs::remove(optionsFile(), ignored);
-    keys->DeleteAllKeys();
-  }
+class Vellapp : public InstalledSuite<Vellapp> {
+public:
+  static constexpr const char* kPrograms[] = {"vellapp.exe", "handoff_sender.exe"};
 
-  static std::string optionsFile() {
-    return (install->path() / "Ravelock_options.xml").string();
-  }
-  static options::OptionsLocation optionsAt() {
-    return {optionsFile(), options::OptionsSectionName()};
+protected:
+  void SetUp() override {
+    InstalledSuite::SetUp();
+    keys->DeleteAllKeys();
   }
 
   // vellapp of the installation with a command line after its name.
@@ -104,23 +57,12 @@ protected:
 
   // The sender hands `items` over and answers in RESULT.
   std::unique_ptr<Process> send(const char* mode, const std::vector<std::string>& items) {
-    std::string list;
-    for (const std::string& item : items)
-      list += item + "\r\n";
-    writeFile(data.file("list.txt"), list);
-    fs::remove(data.file("result.txt"));
-    const std::string command = "\"" + (install->path() / "handoff_sender.exe").string() +
-                                "\" " + mode + " \"" + data.file("list.txt") + "\" \"" +
-                                data.file("result.txt") + "\"";
-    auto process = std::make_unique<Process>(wide(command), install->path().wstring());
-    EXPECT_TRUE(process->started());
-    return process;
+    return startWithList("handoff_sender.exe", mode, items);
   }
   SenderResult senderResult(Process& sender) {
     SenderResult result;
     EXPECT_TRUE(sender.waitForExit(30000));
-    std::ifstream(data.file("result.txt")) >> result.answer >> result.ms >>
-        result.exitCode;
+    std::ifstream(resultFile()) >> result.answer >> result.ms >> result.exitCode;
     return result;
   }
 
@@ -137,12 +79,6 @@ protected:
     setItemText(name, IDC_NAME_EDIT, L"hand-off");
     click(name, IDOK);
   }
-  static void confirmSuccess(DWORD pid = kAnyProcess) {
-    HWND success = waitForWindow(pid, kSuccessTitle);
-    ASSERT_NE(success, nullptr);
-    click(success, IDOK);
-    waitUntilGone(success);
-  }
 
   // Three files and a folder with two files.
   std::vector<std::string> makeItems() {
@@ -157,13 +93,7 @@ protected:
     items.push_back(data.file("folder"));
     return items;
   }
-
-  static TempDir* install;
-  static keyserver::KeyServerClient* keys;
-  TempDir data;
 };
-TempDir* Vellapp::install = nullptr;
-keyserver::KeyServerClient* Vellapp::keys = nullptr;
 
 unsigned shownPage(HWND window) {
   for (unsigned page = 0; page < 4; ++page)
@@ -203,7 +133,7 @@ TEST_F(Vellapp, StartPageAndThePageKeptOnClose) {
     first = false;
     const unsigned next = (c.page + 1) % 4;
     click(window, IDC_PAGE_FIRST + next);
-    Sleep(100);
+    EXPECT_TRUE(waitUntil("the next page", [&] { return shownPage(window) == next; }));
     EXPECT_EQ(shownPage(window), next);
     click(window, IDC_EXIT);
     EXPECT_TRUE(app->waitForExit(kWindowTimeoutMs));
@@ -259,8 +189,8 @@ TEST_F(Vellapp, TheFolderShortcutDecryptsItsFolder) {
                                               nullptr, nullptr, SW_SHOWNORMAL)),
       32);
   confirmSuccess();
-  for (int i = 0; i < 100 && !fs::exists(data.file("folder\\second.bin")); ++i)
-    Sleep(100);
+  EXPECT_TRUE(waitUntil("the decrypted folder",
+                        [&] { return fileClosed(data.file("folder\\second.bin")); }));
   EXPECT_EQ(readFile(data.file("folder\\inner.txt")), "inner");
   EXPECT_EQ(readFile(data.file("folder\\second.bin")), std::string(5000, 'b'));
 }
@@ -334,17 +264,10 @@ TEST_F(Vellapp, AnEngineLackingAnExportIsRefused) {
 TEST_F(Vellapp, NoKeyServerConnectionIsAnInternalError) {
   keys->ShutdownKeyServer();
   keys->DisconnectKeyServer();
-  HANDLE squatter = nullptr;
-  for (int i = 0; i < 50 && !squatter; ++i) {
-    squatter = CreateEventW(nullptr, FALSE, FALSE, L"server_run_mutex_vell");
-    if (squatter && GetLastError() == ERROR_ALREADY_EXISTS) {
-      CloseHandle(squatter);
-      squatter = nullptr;
-    }
-    if (!squatter)
-      Sleep(100); // the server is still ending
-  }
+  ASSERT_TRUE(waitForProgramToEnd(L"vellserver.exe"));
+  HANDLE squatter = CreateEventW(nullptr, FALSE, FALSE, L"server_run_mutex_vell");
   ASSERT_NE(squatter, nullptr);
+  ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   auto app = vellapp(L"/A");
   screenshot(waitForWindow(app->id(), kMainTitle, kWindowTimeoutMs, kDialogClass),
              "InternalErrorMessage");
@@ -355,3 +278,4 @@ TEST_F(Vellapp, NoKeyServerConnectionIsAnInternalError) {
 }
 
 } // namespace
+} // namespace ravelock::gui
