@@ -7,10 +7,10 @@
 #include "platform/file.h"
 #include "platform/filesystem.h"
 #include "support/fault_hooks.h"
+#include "support/file_times.h"
 #include "support/key_record.h"
 #include "support/scripted_link.h"
 #include "support/temp_dir.h"
-#include "support/wine.h"
 
 #include <gtest/gtest.h>
 
@@ -89,14 +89,7 @@ TEST(DecryptFile, RoundTripBesideAndInPlaceWithTimesAndAttributes) {
       const std::string plain = test::knownPlain(size);
       encryptTo(dir.file("a.txt"), plain, "key");
       const std::string source = dir.file("a.txt.rlk");
-      platform::FileTimes stamps{129000000000000000ull, 130000000000000000ull,
-                                 131000000000000000ull};
-      {
-        auto f = platform::File::open(source.c_str(), platform::Access::ReadWrite,
-                                      platform::Share::None,
-                                      platform::Disposition::OpenExisting);
-        ASSERT_TRUE(f.setTimes(stamps));
-      }
+      ASSERT_TRUE(test::setFileTimes(source, test::kKnownTimes));
       ASSERT_TRUE(platform::setAttributes(source.c_str(), platform::kAttrReadOnly));
       ScriptedLink link;
       ASSERT_EQ(decryptWith(source, "key", deleteOriginal, &link), 0);
@@ -104,13 +97,8 @@ TEST(DecryptFile, RoundTripBesideAndInPlaceWithTimesAndAttributes) {
       EXPECT_NE(platform::getAttributes(dir.file("a.txt").c_str()) &
                     platform::kAttrReadOnly,
                 0u);
-      auto f = platform::File::open(dir.file("a.txt").c_str(), platform::Access::Read,
-                                    platform::Share::Read,
-                                    platform::Disposition::OpenExisting);
-      platform::FileTimes got;
-      ASSERT_TRUE(f.getTimes(got));
-      EXPECT_EQ(got.lastWrite, stamps.lastWrite);
-      f.close();
+      EXPECT_EQ(test::fileTimes(dir.file("a.txt")).lastWrite,
+                test::kKnownTimes.lastWrite);
       const std::set<std::string> expected =
           deleteOriginal ? std::set<std::string>{"a.txt"}
                          : std::set<std::string>{"a.txt", "a.txt.rlk"};

@@ -5,6 +5,7 @@
 #include "options/options_location.h"
 #include "platform/file.h"
 #include "platform/filesystem.h"
+#include "support/file_times.h"
 
 #include <chrono>
 #include <cstring>
@@ -41,23 +42,12 @@ TEST_F(XmlStore, WorkedExampleByteForByteInTheUsersSection) {
 TEST_F(XmlStore, AnUnchangedWriteLeavesBytesAndModificationTime) {
   ASSERT_EQ(setString("a&b <\xE9>", "VelldatabaseDefaultPath"), 0);
   ASSERT_EQ(setUnsigned(7, "APPpage"), 0);
-  const platform::FileTimes old{0, 130000000000000000ull, 131000000000000000ull};
-  {
-    auto f =
-        platform::File::open(file.c_str(), platform::Access::ReadWrite,
-                             platform::Share::None, platform::Disposition::OpenExisting);
-    ASSERT_TRUE(f.setTimes(old));
-  }
+  ASSERT_TRUE(test::setFileTimes(file, test::kKnownTimes));
   const std::string before = bytes();
   EXPECT_EQ(setString("a&b <\xE9>", "VelldatabaseDefaultPath"), 0);
   EXPECT_EQ(setUnsigned(7, "APPpage"), 0);
   EXPECT_EQ(bytes(), before);
-  auto f =
-      platform::File::open(file.c_str(), platform::Access::Read, platform::Share::Read,
-                           platform::Disposition::OpenExisting);
-  platform::FileTimes now;
-  ASSERT_TRUE(f.getTimes(now));
-  EXPECT_EQ(now.lastWrite, old.lastWrite);
+  EXPECT_EQ(test::fileTimes(file).lastWrite, test::kKnownTimes.lastWrite);
 }
 
 TEST_F(XmlStore, NamesAreTrimmedAndInvalidNamesRefused) {
