@@ -48,7 +48,8 @@ inline std::wstring wide(const std::string& text) {
   if (text.empty())
     return {};
   const int size = static_cast<int>(text.size());
-  std::wstring result(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0), L'\0');
+  std::wstring result(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0),
+                      L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), size, result.data(),
                       static_cast<int>(result.size()));
   return result;
@@ -93,8 +94,7 @@ inline bool keyExists(RegistryRoot root, const std::string& path) {
 // folder, with a client of that key server. The options file lives beside
 // the programs and is removed before each test; `data` is each test's own
 // folder.
-template <typename Suite>
-class InstalledSuite : public testing::Test {
+template <typename Suite> class InstalledSuite : public testing::Test {
 protected:
   static void SetUpTestSuite() {
     install = new TempDir;
@@ -128,7 +128,8 @@ protected:
   // Starts `program` of the installation as `program ARGUMENTS "LIST"
   // "RESULT"`, LIST holding `items` one a line; a result of an earlier run
   // is removed first.
-  std::unique_ptr<Process> startWithList(const char* program, const std::string& arguments,
+  std::unique_ptr<Process> startWithList(const char* program,
+                                         const std::string& arguments,
                                          const std::vector<std::string>& items) {
     std::string list;
     for (const std::string& item : items)

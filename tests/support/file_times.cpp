@@ -5,16 +5,16 @@
 namespace ravelock::test {
 
 bool setFileTimes(const std::string& path, const platform::FileTimes& times) {
-  auto file = platform::File::open(path.c_str(), platform::Access::ReadWrite,
-                                   platform::Share::None,
-                                   platform::Disposition::OpenExisting);
+  auto file =
+      platform::File::open(path.c_str(), platform::Access::ReadWrite,
+                           platform::Share::None, platform::Disposition::OpenExisting);
   return file.isOpen() && file.setTimes(times);
 }
 
 platform::FileTimes fileTimes(const std::string& path) {
-  auto file = platform::File::open(path.c_str(), platform::Access::Read,
-                                   platform::Share::Read,
-                                   platform::Disposition::OpenExisting);
+  auto file =
+      platform::File::open(path.c_str(), platform::Access::Read, platform::Share::Read,
+                           platform::Disposition::OpenExisting);
   platform::FileTimes times{};
   if (!file.isOpen() || !file.getTimes(times))
     return {};

@@ -12,9 +12,8 @@ namespace ravelock::test {
 
 // Creation 2009, last access 2012, last write 2016: none of them now, so a
 // result that took the clock's time instead shows.
-inline constexpr platform::FileTimes kKnownTimes{129000000000000000ull,
-                                                 130000000000000000ull,
-                                                 131000000000000000ull};
+inline constexpr platform::FileTimes kKnownTimes{
+    129000000000000000ull, 130000000000000000ull, 131000000000000000ull};
 
 // Sets `times` on the file `path`; false when it cannot be opened or set.
 bool setFileTimes(const std::string& path, const platform::FileTimes& times);
