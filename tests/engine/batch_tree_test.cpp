@@ -61,28 +61,29 @@ std::string readAnsi(const std::string& path) {
   return content;
 }
 
-// Every file under `folder` (relative path -> content), and every folder.
-void snapshot(const std::string& folder, const std::string& prefix,
-              std::map<std::string, std::string>& files,
-              std::vector<std::string>& folders) {
-  folders.push_back(prefix);
+// Calls `onFile(path, relative path, entry)` for every file under `folder`.
+template <typename OnFile>
+void forEachFileUnder(const std::string& folder, OnFile onFile,
+                      const std::string& prefix = "") {
   const auto listing = listDirectory(folder + kPathSeparator, "*.*");
   for (const DirectoryEntry& e : *listing) {
     if (e.name == "." || e.name == "..")
       continue;
     const std::string path = join(folder, e.name);
     if (e.attributes & kAttrDirectory)
-      snapshot(path, prefix + e.name + "/", files, folders);
+      forEachFileUnder(path, onFile, prefix + e.name + "/");
     else
-      files[prefix + e.name] =
-          readAnsi(path) + ((e.attributes & kAttrReadOnly) ? "[ro]" : "");
+      onFile(path, prefix + e.name, e);
   }
 }
 
+// Every file under `folder`: relative path -> content, marked when read-only.
 std::map<std::string, std::string> filesUnder(const std::string& folder) {
   std::map<std::string, std::string> files;
-  std::vector<std::string> folders;
-  snapshot(folder, "", files, folders);
+  forEachFileUnder(folder, [&](const std::string& path, const std::string& relative,
+                               const DirectoryEntry& e) {
+    files[relative] = readAnsi(path) + ((e.attributes & kAttrReadOnly) ? "[ro]" : "");
+  });
   return files;
 }
 
@@ -170,16 +171,10 @@ std::string one(const std::string& item) {
 }
 
 void clearReadOnly(const std::string& folder) {
-  const auto listing = listDirectory(folder + kPathSeparator, "*.*");
-  for (const DirectoryEntry& e : *listing) {
-    if (e.name == "." || e.name == "..")
-      continue;
-    const std::string path = join(folder, e.name);
-    if (e.attributes & kAttrDirectory)
-      clearReadOnly(path);
-    else
-      setAttributes(path.c_str(), kAttrNormal);
-  }
+  forEachFileUnder(
+      folder, [](const std::string& path, const std::string&, const DirectoryEntry&) {
+        setAttributes(path.c_str(), kAttrNormal);
+      });
 }
 
 TEST(BatchTree, RoundTripWithAndWithoutSubfoldersKeepAndNot) {
