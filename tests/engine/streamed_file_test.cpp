@@ -42,8 +42,11 @@ std::string encryptedInMemory(const std::string& plain) {
   keyed(cipher, kKey);
   ContentCrcs crcs;
   EXPECT_EQ(encipherPadded(cipher, bytes(content), content.size(), nullptr, crcs), 0);
-  EncryptedFileHeader header{kFileIdentifier, static_cast<std::uint32_t>(plain.size()),
-                             crcs.keyCheck, crcs.content, {}};
+  EncryptedFileHeader header{kFileIdentifier,
+                             static_cast<std::uint32_t>(plain.size()),
+                             crcs.keyCheck,
+                             crcs.content,
+                             {}};
   std::memcpy(header.keyName, kKeyName, sizeof kKeyName);
   unsigned char raw[kHeaderSize];
   serializeHeader(header, raw);
@@ -61,9 +64,9 @@ std::int32_t decryptTo(const std::string& source, const std::string& target,
 TEST(StreamedFile, EverySizeAroundTheChunksEdgesMatchesTheWholeBuffer) {
   ScopedChunkBytes small(kChunk);
   const KeyRecord key = test::keyRecord(kKey, kKeyName);
-  for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{127},
-                           std::size_t{128}, kChunk - 1, kChunk, kChunk + 1,
-                           4 * kChunk, 9 * kChunk + 5}) {
+  for (std::size_t size :
+       {std::size_t{0}, std::size_t{1}, std::size_t{127}, std::size_t{128}, kChunk - 1,
+        kChunk, kChunk + 1, 4 * kChunk, 9 * kChunk + 5}) {
     SCOPED_TRACE(testing::Message() << size << " bytes");
     TempDir dir;
     const std::string plain = test::knownPlain(size);

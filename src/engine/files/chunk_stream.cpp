@@ -182,9 +182,8 @@ void Pipeline::readAll() {
     {
       // The slot is free once the chunk a ring before this one is written.
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] {
-        return stopping_ || (started_ && chunk < written_ + slots_);
-      });
+      changed_.wait(lock,
+                    [&] { return stopping_ || (started_ && chunk < written_ + slots_); });
       if (stopping_)
         return;
     }

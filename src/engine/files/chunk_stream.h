@@ -25,7 +25,8 @@ void setStreamChunkBytes(std::size_t bytes);
 
 // Runs over one chunk in place: `length` is its bytes rounded up to whole
 // blocks, the padding zero. 0 to go on, else the result to end with.
-using ChunkTransform = std::function<std::int32_t(unsigned char* data, std::size_t length)>;
+using ChunkTransform =
+    std::function<std::int32_t(unsigned char* data, std::size_t length)>;
 
 class ChunkStream {
 public:
