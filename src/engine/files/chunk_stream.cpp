@@ -18,9 +18,10 @@ using namespace platform;
 namespace {
 
 // Large enough that waking the cipher team and the two threads costs
-// nothing next to the chunk's work, small enough that the ring stays a few
-// megabytes.
-constexpr std::size_t kDefaultChunkBytes = 4u << 20;
+// little next to the chunk's work, small enough that the whole ring stays
+// in the processor's last-level cache between the copy in, the cipher and
+// the copy out (4 MiB chunks measured slower).
+constexpr std::size_t kDefaultChunkBytes = 1u << 20;
 
 // One chunk being read, one in the cipher, one being written and one spare,
 // so that no stage waits on a slower neighbour's single chunk.
