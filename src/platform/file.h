@@ -81,4 +81,8 @@ private:
 // Reads until `buffer` is full or the file ends; false on a failed read.
 bool readFully(File& file, std::span<std::byte> buffer, std::size_t& got);
 
+// Writes all of `data`, going on after short writes; false when a write
+// fails or transfers nothing.
+bool writeFully(File& file, std::span<const std::byte> data);
+
 } // namespace ravelock::platform

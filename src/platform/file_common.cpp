@@ -71,4 +71,14 @@ bool readFully(File& file, std::span<std::byte> buffer, std::size_t& got) {
   return true;
 }
 
+bool writeFully(File& file, std::span<const std::byte> data) {
+  for (std::size_t done = 0; done < data.size();) {
+    std::size_t n = 0;
+    if (!file.write(data.subspan(done), n) || n == 0)
+      return false;
+    done += n;
+  }
+  return true;
+}
+
 } // namespace ravelock::platform

@@ -278,8 +278,7 @@ constexpr Scenario kScenarios[] = {
     {"in place, overwriting", 1, 3},
 };
 
-TEST(DecryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
-  const std::string plain = test::knownPlain(300000);
+void expectEveryInjectedFailureLeavesTheSourceWhole(const std::string& plain) {
   TempDir original;
   encryptTo(original.file("f.txt"), plain, "k");
   const std::string encrypted = readFile(original.file("f.txt.rlk"));
@@ -308,8 +307,8 @@ TEST(DecryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
   }
 }
 
-TEST(DecryptFile, CancelAtEveryPollLeavesTheSourceWhole) {
-  const std::string plain = test::knownPlain(300000);
+// Cancels at the first and last polls and at every `stride`-th between.
+void expectCancelAtEveryPollLeavesTheSourceWhole(const std::string& plain, int stride) {
   TempDir original;
   encryptTo(original.file("f.txt"), plain, "k");
   const std::string encrypted = readFile(original.file("f.txt.rlk"));
@@ -325,7 +324,7 @@ TEST(DecryptFile, CancelAtEveryPollLeavesTheSourceWhole) {
       ASSERT_EQ(decryptWith(dir.file("f.txt.rlk"), "k", s.deleteOriginal, &link), 0);
       polls = link.polls;
     }
-    for (int k = 1; k <= polls; k += (k < 5 || k > polls - 5) ? 1 : 97) {
+    for (int k = 1; k <= polls; k += (k < 5 || k > polls - 5) ? 1 : stride) {
       TempDir dir;
       writeFile(dir.file("f.txt.rlk"), encrypted);
       ScriptedLink link;
@@ -336,6 +335,25 @@ TEST(DecryptFile, CancelAtEveryPollLeavesTheSourceWhole) {
       EXPECT_EQ(filesIn(dir), std::set<std::string>{"f.txt.rlk"});
     }
   }
+}
+
+TEST(DecryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
+  expectEveryInjectedFailureLeavesTheSourceWhole(test::knownPlain(300000));
+}
+
+// Every read, write, seek and flush between the first chunk and the last.
+TEST(DecryptFile, EveryInjectedFailureInManyChunksLeavesTheSourceWhole) {
+  ScopedChunkBytes small(kTestChunkBytes);
+  expectEveryInjectedFailureLeavesTheSourceWhole(test::knownPlain(kManyChunksBytes));
+}
+
+TEST(DecryptFile, CancelAtEveryPollLeavesTheSourceWhole) {
+  expectCancelAtEveryPollLeavesTheSourceWhole(test::knownPlain(300000), 97);
+}
+
+TEST(DecryptFile, CancelInManyChunksLeavesTheSourceWhole) {
+  ScopedChunkBytes small(kTestChunkBytes);
+  expectCancelAtEveryPollLeavesTheSourceWhole(test::knownPlain(kManyChunksBytes), 3);
 }
 
 } // namespace

@@ -92,13 +92,34 @@ TEST(EncryptFile, MessagesInTheDialogsOrder) {
   for (const auto& m : link.sent)
     ids.push_back(m.id);
   const std::vector<std::uint32_t> expected = {
+      UM_FILE_SIZE,    UM_LOADING,      UM_SET_TARGET, UM_SET_SOURCE,
+      UM_SET_PROGRESS, UM_SET_PROGRESS, UM_SAVING};
+  EXPECT_EQ(ids, expected);
+  EXPECT_EQ(link.sent[0].wParam, 1000u);
+  // Reading, enciphering and writing go together: 126 blocks, 51 % after
+  // the 64th, 100 % once the last is written.
+  EXPECT_EQ(link.progressValues(), (std::vector<std::uintptr_t>{51, 100}));
+}
+
+// Overwriting in place (no room for a temporary file) still goes phase by
+// phase through one buffer.
+TEST(EncryptFile, MessagesOfTheWholeBufferInPlace) {
+  TempDir dir;
+  const std::string source = dir.file("m.txt");
+  writeFile(source, std::string(1000, 'm'));
+  const KeyRecord key = test::keyRecord("k", kKeyName);
+  ScriptedLink link;
+  FailNth noTemporary(Op::Open, 2);
+  ASSERT_EQ(EncryptFile(source.c_str(), nullptr, &key, &link, 1), 0);
+  std::vector<std::uint32_t> ids;
+  for (const auto& m : link.sent)
+    ids.push_back(m.id);
+  const std::vector<std::uint32_t> expected = {
       UM_FILE_SIZE,    UM_LOADING,      UM_SET_TARGET,  UM_SET_PROGRESS,
       UM_SET_PROGRESS, UM_SET_PROGRESS, UM_SET_SOURCE,  UM_SET_PROGRESS,
       UM_SAVING,       UM_SET_PROGRESS, UM_SET_PROGRESS};
   EXPECT_EQ(ids, expected);
-  EXPECT_EQ(link.sent[0].wParam, 1000u);
-  // Reading: 0, 100 %, 0; enciphering 126 blocks: 51 % after the 64th;
-  // writing: 0, 100 %.
+  // Reading: 0, 100 %, 0; enciphering: 51 %; writing: 0, 100 %.
   EXPECT_EQ(link.progressValues(), (std::vector<std::uintptr_t>{0, 100, 0, 51, 0, 100}));
 }
 
@@ -271,8 +292,7 @@ bool mayStillSucceed(Op op, Fault fault, const Scenario& s) {
 }
 
 // Drives every platform call a clean run makes to fail, one at a time.
-TEST(EncryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
-  const std::string plain = test::knownPlain(300000);
+void expectEveryInjectedFailureLeavesTheSourceWhole(const std::string& plain) {
   const KeyRecord key = test::keyRecord("k", kKeyName);
   for (const Scenario& s : kScenarios) {
     SCOPED_TRACE(s.what);
@@ -306,8 +326,9 @@ TEST(EncryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
   }
 }
 
-TEST(EncryptFile, CancelAtEveryPollLeavesTheSourceWhole) {
-  const std::string plain = test::knownPlain(300000);
+// Cancels at the first and last polls and at every `stride`-th between.
+void expectCancelAtEveryPollLeavesTheSourceWhole(const std::string& plain, int minPolls,
+                                                 int stride) {
   const KeyRecord key = test::keyRecord("k", kKeyName);
   for (const Scenario& s : kScenarios) {
     if (s.failTemporaryAt)
@@ -323,8 +344,8 @@ TEST(EncryptFile, CancelAtEveryPollLeavesTheSourceWhole) {
           0);
       polls = link.polls;
     }
-    ASSERT_GT(polls, 500); // reading, 586 cipher polls, writing
-    for (int k = 1; k <= polls; k += (k < 5 || k > polls - 5) ? 1 : 97) {
+    ASSERT_GT(polls, minPolls);
+    for (int k = 1; k <= polls; k += (k < 5 || k > polls - 5) ? 1 : stride) {
       TempDir dir;
       prepare(dir, s, plain);
       ScriptedLink link;
@@ -337,6 +358,26 @@ TEST(EncryptFile, CancelAtEveryPollLeavesTheSourceWhole) {
       EXPECT_EQ(link.sent.back().id, UM_CLEANING_UP);
     }
   }
+}
+
+TEST(EncryptFile, EveryInjectedFailureLeavesTheSourceWhole) {
+  expectEveryInjectedFailureLeavesTheSourceWhole(test::knownPlain(300000));
+}
+
+// Every read, write, seek and flush between the first chunk and the last.
+TEST(EncryptFile, EveryInjectedFailureInManyChunksLeavesTheSourceWhole) {
+  ScopedChunkBytes small(kTestChunkBytes);
+  expectEveryInjectedFailureLeavesTheSourceWhole(test::knownPlain(kManyChunksBytes));
+}
+
+TEST(EncryptFile, CancelAtEveryPollLeavesTheSourceWhole) {
+  // 586 cipher polls
+  expectCancelAtEveryPollLeavesTheSourceWhole(test::knownPlain(300000), 500, 97);
+}
+
+TEST(EncryptFile, CancelInManyChunksLeavesTheSourceWhole) {
+  ScopedChunkBytes small(kTestChunkBytes);
+  expectCancelAtEveryPollLeavesTheSourceWhole(test::knownPlain(kManyChunksBytes), 40, 3);
 }
 
 } // namespace

@@ -29,6 +29,10 @@ public:
               std::uint64_t total)
       : cipher_(cipher), team_(team), meter_(link, total) {}
 
+  // Once the last piece is also written: the bar at its end, for a payload
+  // whose last poll fell short of it.
+  void completed() { meter_.finished(); }
+
 protected:
   // Runs the cipher over the next `length` bytes and folds in their CRC:
   // 0 or kResultStopped.

@@ -20,8 +20,9 @@ using namespace platform;
 
 namespace {
 
-constexpr TransformCodes kDecryptionCodes = {kDecryptOpenFailed, kDecryptSizeUnknown,
-                                             kDecryptCreateFailed, kDecryptWriteFailed};
+constexpr TransformCodes kDecryptionCodes = {kDecryptOpenFailed,   kDecryptSizeUnknown,
+                                             kDecryptCreateFailed, kDecryptWriteFailed,
+                                             kDecryptNoBuffer,     kDecryptLoadFailed};
 // The header and the bytes the key test needs.
 constexpr std::size_t kProbeBytes = kHeaderSize + kKeyCheckBytes;
 
@@ -125,6 +126,38 @@ std::int32_t renameRepeated(FileTransform& job, ProgressLink* link) {
   }
 }
 
+// Overwriting in place: the whole payload is read into the work buffer,
+// deciphered and checked there, and written back over the source.
+std::int32_t decipherWhole(FileTransform& job, const Probe& p, const CipherState& cipher,
+                           ProgressLink* link) {
+  const std::uint64_t payload = p.fileSize - kHeaderSize;
+  if (const std::int32_t result = job.load(job.buffer.data(), payload))
+    return result;
+  job.sourceFile.seek(0);
+  sendText(link, UM_SET_SOURCE, job.source.c_str());
+  return decipherPayload(cipher, job.buffer.data(), payload, link, p.header.keyCheckCrc,
+                         p.header.contentCrc);
+}
+
+// Every other way: chunk after chunk deciphered with its CRC folded in and
+// its plain bytes written; the key check comes with the first chunk, the
+// content check after the last.
+std::int32_t decipherStreamed(FileTransform& job, const Probe& p,
+                              const CipherState& cipher, ProgressLink* link) {
+  sendText(link, UM_SET_SOURCE, job.source.c_str());
+  const std::uint64_t payload = p.fileSize - kHeaderSize;
+  CryptTeam team(teamThreadsFor(payload));
+  PayloadDecipherer pass(cipher, team, link, payload, p.header.keyCheckCrc,
+                         p.header.contentCrc);
+  if (const std::int32_t result = job.stream(
+          0, p.header.originalSize, [&](unsigned char* data, std::size_t length) {
+            return pass.next(data, length);
+          }))
+    return result;
+  pass.completed();
+  return pass.finish();
+}
+
 std::int32_t decrypt(FileTransform& job, const Probe& p, CipherState& cipher,
                      ProgressLink* link) {
   std::int32_t result = job.open();
@@ -156,26 +189,21 @@ std::int32_t decrypt(FileTransform& job, const Probe& p, CipherState& cipher,
   // The payload and a block and a word beyond it: the work buffer's size as
   // the design gives it. Nothing is stored there; the result is ended at the
   // original size after saving.
-  if (!job.createBuffer(payload + 8 + 4))
-    return job.fail(kDecryptNoBuffer);
+  if ((result = job.createBuffer(payload, payload + 8 + 4)) != kResultOk)
+    return job.fail(result);
   if (!job.sourceFile.seek(kHeaderSize))
     return job.fail(kDecryptSeekFailed);
-  if ((result = job.load(job.buffer.data(), payload, kDecryptLoadFailed)) != kResultOk)
-    return job.fail(result);
-  job.sourceFile.seek(0);
-  if (job.mode == FileTransform::Mode::TwoFile && !job.deleteSource)
-    job.sourceFile.close();
 
-  sendText(link, UM_SET_SOURCE, job.source.c_str());
-  result = decipherPayload(cipher, job.buffer.data(), payload, link, p.header.keyCheckCrc,
-                           p.header.contentCrc);
+  result = job.streams() ? decipherStreamed(job, p, cipher, link)
+                         : decipherWhole(job, p, cipher, link);
   if (result == kResultContentCrc && sendTo(link, UM_ASK_KEEP_BAD_CRC) != ANSWER_NO)
     result = kResultOk;
   if (result != kResultOk)
     return job.fail(result);
 
   sendTo(link, UM_SAVING);
-  if ((result = job.save(original)) != kResultOk)
+  result = job.streams() ? job.endOutput(original) : job.save(original);
+  if (result != kResultOk)
     return job.fail(result);
   return job.finish();
 }

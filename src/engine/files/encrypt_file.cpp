@@ -18,8 +18,9 @@ using namespace platform;
 
 namespace {
 
-constexpr TransformCodes kEncryptionCodes = {kEncryptOpenFailed, kEncryptSizeUnknown,
-                                             kEncryptCreateFailed, kEncryptWriteFailed};
+constexpr TransformCodes kEncryptionCodes = {kEncryptOpenFailed,   kEncryptSizeUnknown,
+                                             kEncryptCreateFailed, kEncryptWriteFailed,
+                                             kEncryptNoBuffer,     kEncryptLoadFailed};
 // The result is at most this much larger than the source: header + padding.
 constexpr std::uint64_t kGrowth = 56;
 // kGrowth covers the header and the 8 zero bytes written after the content,
@@ -62,6 +63,37 @@ bool nameTarget(FileTransform& job, const char* requestedTarget, bool deleteOrig
   return true;
 }
 
+// Overwriting in place: the whole source is read into the work buffer,
+// enciphered there and written back over itself with its header.
+std::int32_t encipherWhole(FileTransform& job, const CipherState& cipher,
+                           std::uint64_t size, ProgressLink* link, ContentCrcs& crcs) {
+  unsigned char* content = job.buffer.data() + kHeaderSize;
+  if (const std::int32_t result = job.load(content, size))
+    return result;
+  job.sourceFile.seek(0);
+  sendText(link, UM_SET_SOURCE, job.source.c_str());
+  std::memset(content + size, 0, 8);
+  return encipherPadded(cipher, content, paddedLength(size), link, crcs);
+}
+
+// Every other way: chunk after chunk enciphered with its CRC folded in and
+// written at 48 + its offset; the header follows once the CRCs are known.
+std::int32_t encipherStreamed(FileTransform& job, const CipherState& cipher,
+                              std::uint64_t size, ProgressLink* link, ContentCrcs& crcs) {
+  sendText(link, UM_SET_SOURCE, job.source.c_str());
+  const std::uint64_t padded = paddedLength(size);
+  CryptTeam team(teamThreadsFor(padded));
+  PayloadEncipherer pass(cipher, team, link, padded);
+  if (const std::int32_t result =
+          job.stream(kHeaderSize, padded, [&](unsigned char* data, std::size_t length) {
+            return pass.next(data, length);
+          }))
+    return result;
+  pass.completed();
+  crcs = pass.crcs();
+  return kResultOk;
+}
+
 std::int32_t encrypt(FileTransform& job, const KeyRecord& key, ProgressLink* link) {
   std::int32_t result = job.open();
   if (result != kResultOk)
@@ -80,26 +112,18 @@ std::int32_t encrypt(FileTransform& job, const KeyRecord& key, ProgressLink* lin
   job.useCopyWhenRoom(freeBytes, size + kGrowth);
 
   sendTo(link, UM_FILE_SIZE, static_cast<std::uintptr_t>(size));
-  if (!job.createBuffer(size + kBufferSlack))
-    return job.fail(kEncryptNoBuffer);
+  if ((result = job.createBuffer(size, size + kBufferSlack)) != kResultOk)
+    return job.fail(result);
   sendTo(link, UM_LOADING);
   sendText(link, UM_SET_TARGET, job.target.c_str());
   job.timesRead = job.sourceFile.getTimes(job.times);
 
-  unsigned char* content = job.buffer.data() + kHeaderSize;
-  if ((result = job.load(content, size, kEncryptLoadFailed)) != kResultOk)
-    return job.fail(result);
-  job.sourceFile.seek(0);
-  if (job.mode == FileTransform::Mode::TwoFile && !job.deleteSource)
-    job.sourceFile.close();
-
-  sendText(link, UM_SET_SOURCE, job.source.c_str());
   CipherState cipher;
   cipher.Init(reinterpret_cast<const unsigned char*>(key.key), key.length);
-  const std::uint64_t padded = paddedLength(size);
-  std::memset(content + size, 0, 8);
   ContentCrcs crcs;
-  if ((result = encipherPadded(cipher, content, padded, link, crcs)) != kResultOk)
+  result = job.streams() ? encipherStreamed(job, cipher, size, link, crcs)
+                         : encipherWhole(job, cipher, size, link, crcs);
+  if (result != kResultOk)
     return job.fail(result);
 
   sendTo(link, UM_SAVING);
@@ -108,9 +132,15 @@ std::int32_t encrypt(FileTransform& job, const KeyRecord& key, ProgressLink* lin
   headerKeyName(key, header.keyName);
   unsigned char raw[kHeaderSize];
   serializeHeader(header, raw);
-  std::memcpy(job.buffer.data(), raw, kHeaderSize);
-
-  if ((result = job.save(kHeaderSize + padded)) != kResultOk)
+  const std::uint64_t resultSize = kHeaderSize + paddedLength(size);
+  if (job.streams()) {
+    if ((result = job.writeAt(0, raw)) == kResultOk)
+      result = job.endOutput(resultSize);
+  } else {
+    std::memcpy(job.buffer.data(), raw, kHeaderSize);
+    result = job.save(resultSize);
+  }
+  if (result != kResultOk)
     return job.fail(result);
   return job.finish();
 }

@@ -101,19 +101,35 @@ bool FileTransform::createTemporary() {
   return false;
 }
 
-bool FileTransform::createBuffer(std::uint64_t bytes) {
-  if (mode != Mode::InPlace)
-    buffer = Mapping::ofFile(targetFile, bytes);
-  if (!buffer.isValid())
-    buffer = Mapping::anonymous(bytes);
-  return buffer.isValid();
+std::int32_t FileTransform::createBuffer(std::uint64_t streamBytes,
+                                         std::uint64_t wholeBytes) {
+  if (streams())
+    return chunks.allocate(streamBytes) ? kResultOk : codes_.noBuffer;
+  buffer = Mapping::anonymous(wholeBytes);
+  return buffer.isValid() ? kResultOk : codes_.noBuffer;
 }
 
-std::int32_t FileTransform::load(unsigned char* into, std::uint64_t count,
-                                 std::int32_t readFailed) {
+std::int32_t FileTransform::stream(std::uint64_t outputStart, std::uint64_t writeBytes,
+                                   const ChunkTransform& transform) {
+  if (!targetFile.seek(outputStart))
+    return codes_.writeFailed;
+  const std::int32_t result = chunks.run(sourceFile, targetFile, writeBytes, transform,
+                                         codes_.loadFailed, codes_.writeFailed);
+  chunks.release();
+  return result;
+}
+
+std::int32_t FileTransform::writeAt(std::uint64_t offset,
+                                    std::span<const unsigned char> bytes) {
+  File& out = output();
+  return out.seek(offset) && writeFully(out, std::as_bytes(bytes)) ? kResultOk
+                                                                   : codes_.writeFailed;
+}
+
+std::int32_t FileTransform::load(unsigned char* into, std::uint64_t count) {
   sendTo(link_, UM_SET_PROGRESS, 0);
-  const std::int32_t result =
-      moveInChunks(link_, count, readFailed, [&](std::uint64_t done, std::size_t want) {
+  const std::int32_t result = moveInChunks(
+      link_, count, codes_.loadFailed, [&](std::uint64_t done, std::size_t want) {
         std::size_t got = 0;
         return sourceFile.read(std::as_writable_bytes(std::span(into + done, want)), got)
                    ? got
@@ -139,7 +155,12 @@ std::int32_t FileTransform::save(std::uint64_t count) {
   if (result != kResultOk)
     return result;
   buffer.release();
-  if (!out.seek(count) || !out.setEndOfFile())
+  return endOutput(count);
+}
+
+std::int32_t FileTransform::endOutput(std::uint64_t size) {
+  File& out = output();
+  if (!out.seek(size) || !out.setEndOfFile())
     return codes_.writeFailed;
   if (timesRead)
     out.setTimes(times);
@@ -191,6 +212,7 @@ std::int32_t FileTransform::fail(std::int32_t result) {
   if (mode != Mode::TwoFile)
     setAttributes(source.c_str(), sourceAttributes);
   buffer.release();
+  chunks.release();
   targetFile.close();
   if (mode == Mode::TwoFile) {
     setAttributes(target.c_str(), kAttrNormal);

@@ -1,12 +1,13 @@
 #pragma once
 // What encrypting and decrypting one file have in common: the source and
-// target files, in place or beside each other, the work buffer, moving bytes
-// in chunks with progress and stop polling, finishing the result and the
-// clean-up after a failure. In place goes through a temporary file beside
-// the source whenever the disk has room for it, so the source stays whole
-// until the result is complete; only without room is the source itself
-// overwritten.
+// target files, in place or beside each other, streaming the bytes through
+// the cipher or, overwriting the source in place, the work buffer that holds
+// them whole, finishing the result and the clean-up after a failure. In
+// place goes through a temporary file beside the source whenever the disk
+// has room for it, so the source stays whole until the result is complete;
+// only without room is the source itself overwritten.
 
+#include "engine/files/chunk_stream.h"
 #include "engine/progress_link.h"
 #include "engine/results.h"
 #include "platform/file.h"
@@ -14,6 +15,7 @@
 #include "platform/mapping.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace ravelock::engine {
@@ -24,6 +26,8 @@ struct TransformCodes {
   std::int32_t sizeFailed;   // its size cannot be read
   std::int32_t createFailed; // the target cannot be created
   std::int32_t writeFailed;  // the target cannot be written
+  std::int32_t noBuffer;     // the work memory cannot be had
+  std::int32_t loadFailed;   // the source cannot be read
 };
 
 class FileTransform {
@@ -46,18 +50,35 @@ public:
   // file instead of over the source.
   void useCopyWhenRoom(std::uint64_t freeBytes, std::uint64_t resultSize);
 
-  // The work buffer: on the target file's mapping when writing to a new
-  // file, else anonymous memory; false when neither can be had.
-  bool createBuffer(std::uint64_t bytes);
+  // Whether the bytes go through in chunks. Overwriting the source in place
+  // holds them whole: the result would overwrite bytes not yet read.
+  bool streams() const { return mode != Mode::InPlace; }
+
+  // The memory for the bytes: the chunk ring for `streamBytes` of the source
+  // when streaming, else the work buffer of `wholeBytes` in anonymous
+  // memory. kResultOk or noBuffer.
+  std::int32_t createBuffer(std::uint64_t streamBytes, std::uint64_t wholeBytes);
+
+  // Streams the source from its current position through `transform` to
+  // the output from `outputStart`, writing `writeBytes`: kResultOk, the
+  // transform's result, loadFailed or writeFailed.
+  std::int32_t stream(std::uint64_t outputStart, std::uint64_t writeBytes,
+                      const ChunkTransform& transform);
+
+  // Writes `bytes` at `offset` of the output: kResultOk or writeFailed.
+  std::int32_t writeAt(std::uint64_t offset, std::span<const unsigned char> bytes);
 
   // Reads `count` bytes of the source from its current position into
-  // `into`: kResultOk, kResultStopped, or `readFailed`.
-  std::int32_t load(unsigned char* into, std::uint64_t count, std::int32_t readFailed);
+  // `into`: kResultOk, kResultStopped, or loadFailed.
+  std::int32_t load(unsigned char* into, std::uint64_t count);
 
-  // Writes `count` bytes of the buffer to the output from its start, ends
-  // the file there and gives it the source's times: kResultOk, kResultStopped
-  // or writeFailed.
+  // Writes `count` bytes of the buffer to the output from its start, then
+  // ends it (endOutput): kResultOk, kResultStopped or writeFailed.
   std::int32_t save(std::uint64_t count);
+
+  // Ends the output at `size` and gives it the source's times: kResultOk or
+  // writeFailed.
+  std::int32_t endOutput(std::uint64_t size);
 
   // Names the completed result, gives it the source's attributes and only
   // then lets go of the source. kResultOk, or writeFailed when the result
@@ -80,6 +101,7 @@ public:
   std::uint32_t sourceAttributes = platform::kInvalidAttributes;
   std::uint64_t sourceSize = 0;
   platform::Mapping buffer;
+  ChunkStream chunks;
 
 private:
   std::int32_t openInPlace();

@@ -34,6 +34,12 @@ public:
     return true;
   }
 
+  // The whole total is through (nothing to show for an empty one).
+  void finished() {
+    if (total_ != 0)
+      advanced(total_);
+  }
+
   // Sends the last percentage computed again, sent before or not.
   void resendLast() { sendTo(link_, UM_SET_PROGRESS, lastComputed_); }
 
