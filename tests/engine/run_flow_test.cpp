@@ -1,12 +1,11 @@
 #include "engine/batch/run_flow.h"
 #include "options/options.h"
 #include "platform/filesystem.h"
+#include "support/key_record.h"
 #include "support/scripted_link.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 namespace ravelock::engine {
 namespace {
@@ -26,9 +25,7 @@ struct FakeDialogs : EncryptionDialogs {
     if (!ok)
       return false;
     choices = answer;
-    std::memcpy(key.key, "flow key", 8);
-    key.length = 8;
-    std::strcpy(key.name, "Flow");
+    key = test::keyRecord("flow key", "Flow");
     return true;
   }
   void showProgress(EncryptJob& job) override {

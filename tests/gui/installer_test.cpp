@@ -11,6 +11,7 @@
 #include "gui/suite.h"
 #include "platform/filesystem.h"
 #include "setup/uninstall_data.h"
+#include "support/key_record.h"
 
 #include <cstring>
 #include <set>
@@ -77,14 +78,10 @@ protected:
   void openThroughTheAssociation() {
     TempDir data;
     const std::string note = data.file("note.txt");
-    writeFile(note, "installed note");
-    KeyRecord key{};
-    std::memcpy(key.key, "setup key", 9);
-    key.length = 9;
-    std::strcpy(key.name, "setup key");
-    ASSERT_EQ(engine::EncryptFile(note.c_str(), nullptr, &key, nullptr, 1), 0);
+    const KeyRecord key = test::keyRecord("setup key", "setup key");
+    makeEncrypted(note, "installed note", key);
     keyserver::KeyServerClient keys;
-    keys.connectFromFolder(folder, true, nullptr);
+    ASSERT_TRUE(connectKeyServer(keys, folder));
     ASSERT_EQ(keys.StoreKey(key), 1);
 
     std::string command =

@@ -89,6 +89,15 @@ inline bool keyExists(RegistryRoot root, const std::string& path) {
          RegistryStatus::Ok;
 }
 
+// Connects `keys` to the key server of `folder`, starting it, and waits
+// until it answers: a server still starting would let the first request
+// time out.
+inline testing::AssertionResult connectKeyServer(keyserver::KeyServerClient& keys,
+                                                 const std::string& folder) {
+  keys.connectFromFolder(folder, true, nullptr);
+  return waitUntil("the key server to answer", [&] { return keys.GetKeyCount() >= 0; });
+}
+
 // A suite on one installation for all its tests: the engine library, the
 // key server and the suite's `Suite::kPrograms` side by side in a fresh
 // folder, with a client of that key server. The options file lives beside
@@ -102,7 +111,7 @@ protected:
     for (const char* program : Suite::kPrograms)
       installPrograms(install->path(), {program});
     keys = new keyserver::KeyServerClient;
-    keys->connectFromFolder(install->path().string(), true, nullptr);
+    connectKeys();
   }
   static void TearDownTestSuite() {
     keys->ShutdownKeyServer();
@@ -113,6 +122,11 @@ protected:
   void SetUp() override {
     std::error_code ignored;
     fs::remove(optionsFile(), ignored);
+  }
+
+  // Connects `keys` to the installation's key server, starting it.
+  static void connectKeys() {
+    EXPECT_TRUE(connectKeyServer(*keys, install->path().string()));
   }
 
   static std::string optionsFile() {

@@ -274,7 +274,7 @@ TEST_F(Vellapp, NoKeyServerConnectionIsAnInternalError) {
   EXPECT_EQ(answerMessageBox(app->id(), IDOK), L"Internal error.");
   EXPECT_TRUE(app->waitForExit(kWindowTimeoutMs));
   CloseHandle(squatter);
-  keys->connectFromFolder(install->path().string(), true, nullptr);
+  connectKeys();
 }
 
 } // namespace
