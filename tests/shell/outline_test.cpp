@@ -22,8 +22,8 @@ TEST(Outline, CommittedOutlinesFitTheirPictures) {
   const char* const names[] = {"small", "medium", "large"};
   for (unsigned i = 0; i < kSizeCount; ++i) {
     SCOPED_TRACE(names[i]);
-    const auto data = readAll(std::string(RAVELOCK_PONDLET_RESOURCES) + "/fish_" + names[i] +
-                              ".obrys");
+    const auto data =
+        readAll(std::string(RAVELOCK_PONDLET_RESOURCES) + "/fish_" + names[i] + ".obrys");
     const std::optional<Outline> outline = parseOutline(data);
     ASSERT_TRUE(outline);
     EXPECT_EQ(outline->width, kFishSizes[i].width);
@@ -39,7 +39,8 @@ TEST(Outline, CommittedOutlinesFitTheirPictures) {
 
 TEST(Outline, CountsBeyondTheDataAreRefused) {
   // 4 x 3, three points.
-  std::vector<unsigned char> data = {4, 0, 3, 0, 3, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 2, 0};
+  std::vector<unsigned char> data = {4, 0, 3, 0, 3, 0, 0, 0, 0,
+                                     0, 3, 0, 0, 0, 0, 0, 2, 0};
   const std::optional<Outline> good = parseOutline(data);
   ASSERT_TRUE(good);
   EXPECT_EQ(good->points[2].y, 2);
