@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "gui/driver.h"
+#include "keyserver/client.h"
 #include "options/options.h"
 #include "pondlet/resource.h"
 #include "shell/droptarget/outline.h"
@@ -288,6 +289,52 @@ TEST_F(Pondlet, ContextMenuAndItsCommands) {
   PostMessageW(fish, WM_COMMAND, ID_EXIT, 0);
   ASSERT_TRUE(process->waitForExit(5000));
   EXPECT_EQ(process->exitCode(), 0u);
+}
+
+// A window that answers as vellapp's main window does.
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == handoff::UM_ARE_YOU_MAIN_WINDOW)
+    return handoff::kMainWindowAnswer;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// "Ravelock..." restores and raises a running main window; a window of the
+// same title that does not answer is not taken for it, and without the main
+// window vellapp is started.
+TEST_F(Pondlet, RavelockBringsUpTheMainApplication) {
+  installPrograms(install->path(), {"vellapp.exe", "velldll.dll", "vellserver.exe"});
+  start();
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = mainWindowProc;
+  windowClass.lpszClassName = L"StandInMainWindow";
+  RegisterClassW(&windowClass);
+  HWND impostor = CreateWindowW(L"STATIC", L"Ravelock", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                50, 50, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  HWND main = CreateWindowW(L"StandInMainWindow", L"Ravelock", WS_OVERLAPPEDWINDOW, 100,
+                            100, 300, 200, nullptr, nullptr, nullptr, nullptr);
+  ShowWindow(main, SW_MINIMIZE);
+  PostMessageW(fish, WM_COMMAND, ID_RAVELOCK, 0);
+  // This thread answers the question while it waits.
+  const bool restored = eventually([&] {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageW(&message);
+    return !IsIconic(main) && GetForegroundWindow() == main;
+  });
+  EXPECT_TRUE(restored);
+  EXPECT_EQ(findWindow(kAnyProcess, L"Ravelock", kDialogClass), nullptr);
+  DestroyWindow(main);
+  DestroyWindow(impostor);
+
+  PostMessageW(fish, WM_COMMAND, ID_RAVELOCK, 0);
+  HWND started = waitForWindow(kAnyProcess, L"Ravelock", kWindowTimeoutMs, kDialogClass);
+  ASSERT_NE(started, nullptr);
+  PostMessageW(started, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(waitUntilGone(started));
+  // vellapp started the key server of this folder; it is not left behind.
+  keyserver::KeyServerClient keys;
+  if (keys.connectFromFolder(install->path().string(), true, nullptr) == 1)
+    keys.ShutdownKeyServer();
 }
 
 } // namespace
