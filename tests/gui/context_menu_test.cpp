@@ -20,6 +20,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -200,6 +201,29 @@ TEST_F(ContextMenu, ItemsForEachSelectionAndMenuKind) {
     }
     DestroyMenu(menu);
   }
+}
+
+// The items as the user sees them, pictures and all.
+TEST_F(ContextMenu, Screenshot) {
+  Released<IContextMenu> extension = extensionFor({file("a.rlk"), file("b.rlk")});
+  ASSERT_NE(extension.p, nullptr);
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING, 1, L"&Open");
+  AppendMenuW(menu, MF_STRING, 2, L"Propert&ies");
+  extension->QueryContextMenu(menu, 1, kFirstCommand, kLastCommand, CMF_NORMAL);
+  HWND owner = CreateWindowW(L"STATIC", L"menu owner", WS_POPUP | WS_VISIBLE, 100, 100,
+                             10, 10, nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(owner);
+  std::thread user([] {
+    HWND shown = waitForWindow(GetCurrentProcessId(), L"", 5000, L"#32768");
+    EXPECT_NE(shown, nullptr);
+    EXPECT_TRUE(saveNamedScreenshot(shown, "ContextMenuItems"));
+    PostMessageW(shown, WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  TrackPopupMenu(menu, TPM_LEFTALIGN, 120, 120, 0, owner, nullptr);
+  user.join();
+  DestroyWindow(owner);
+  DestroyMenu(menu);
 }
 
 TEST_F(ContextMenu, CommandStringsOfEveryRequestType) {
