@@ -157,11 +157,13 @@ STDMETHODIMP ContextMenuExtension::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   if (offset != kEncryptCommand && offset != kDecryptCommand)
     return E_INVALIDARG;
   // A failed start is silent: the library shows no message.
-  if (!list_.empty())
-    handoff::LaunchWithFileList(moduleHandle(), list_.data(),
-                                static_cast<std::uint32_t>(list_.size()), count_,
-                                offset == kEncryptCommand);
-  return S_OK;
+  return guarded(S_OK, [&] {
+    if (!list_.empty())
+      handoff::LaunchWithFileList(moduleHandle(), list_.data(),
+                                  static_cast<std::uint32_t>(list_.size()), count_,
+                                  offset == kEncryptCommand);
+    return S_OK;
+  });
 }
 
 STDMETHODIMP ContextMenuExtension::GetCommandString(UINT_PTR command, UINT type, UINT*,

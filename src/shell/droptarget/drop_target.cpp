@@ -39,7 +39,12 @@ STDMETHODIMP FishDropTarget::DragLeave() {
 }
 
 STDMETHODIMP FishDropTarget::Drop(IDataObject* data, DWORD, POINTL at, DWORD* effect) {
-  const HRESULT result = handler_.dropped(data, rightButton_, at);
+  HRESULT result = E_OUTOFMEMORY;
+  // Nothing thrown may unwind into OLE's frames.
+  try {
+    result = handler_.dropped(data, rightButton_, at);
+  } catch (...) {
+  }
   if (effect)
     *effect = SUCCEEDED(result) ? DROPEFFECT_LINK : DROPEFFECT_NONE;
   return result;
