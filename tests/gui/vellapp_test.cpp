@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "gui/driver.h"
+#include "gui/session_answers.h"
 #include "keyserver/client.h"
 #include "options/options.h"
 #include "support/temp_dir.h"
@@ -40,8 +41,6 @@ using test::writeFile;
 const std::wstring kMainTitle = L"Ravelock";
 const std::wstring kDialogClass = L"#32770";
 const std::wstring kEncryptKeyTitle = L"Encrypt - enter key";
-const std::wstring kKeyNameTitle = L"Encrypt - enter key name";
-const std::wstring kSuccessTitle = L"Operation completed successfuly.";
 const std::wstring kNoEngine =
     L"Could not load encryption library.\nvelldll.dll\nThe program will now "
     L"terminate.\n\nPlease make sure Ravelock is correctly installed. Reinstall the "
@@ -126,22 +125,10 @@ protected:
 
   // Answers the encrypt key dialog with a new key, not keeping originals.
   static void answerEncryptKey() {
-    HWND dialog = waitForWindow(kAnyProcess, kEncryptKeyTitle);
-    ASSERT_NE(dialog, nullptr);
-    setItemText(dialog, IDC_KEY, wide(kKey));
-    setItemText(dialog, IDC_KEY_CONFIRM, wide(kKey));
-    setItemChecked(dialog, IDC_KEY_KEEP, false);
-    click(dialog, IDOK);
-    HWND name = waitForWindow(kAnyProcess, kKeyNameTitle);
-    ASSERT_NE(name, nullptr);
-    setItemText(name, IDC_NAME_EDIT, L"hand-off");
-    click(name, IDOK);
+    ASSERT_TRUE(gui::answerEncryptKey(wide(kKey), L"hand-off"));
   }
   static void confirmSuccess(DWORD pid = kAnyProcess) {
-    HWND success = waitForWindow(pid, kSuccessTitle);
-    ASSERT_NE(success, nullptr);
-    click(success, IDOK);
-    waitUntilGone(success);
+    ASSERT_TRUE(gui::confirmSuccess(pid));
   }
 
   // Three files and a folder with two files.
