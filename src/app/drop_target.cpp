@@ -4,7 +4,7 @@
 namespace ravelock::app {
 
 HWND findDropTarget() {
-  return FindWindowW(kDropTargetClass, kDropTargetTitle);
+  return FindWindowA(handoff::kDropTargetClass, handoff::kDropTargetTitle);
 }
 
 int startDropTarget(const std::string& programFolder, const std::string& argument) {

@@ -4,15 +4,14 @@
 
 #include <windows.h>
 
+#include "shell/handoff/control_messages.h"
+
 #include <string>
 
 namespace ravelock::app {
 
-inline constexpr wchar_t kDropTargetClass[] = L"PONDLET_class";
-inline constexpr wchar_t kDropTargetTitle[] = L"Pondlet";
+using handoff::UM_DROP_TARGET_EXIT;
 inline constexpr char kDropTargetProgram[] = "pondlet.exe";
-// The drop target's exit request.
-inline constexpr UINT UM_DROP_TARGET_EXIT = WM_USER + 329;
 
 // The drop target's top-level window, or null.
 HWND findDropTarget();

@@ -16,6 +16,10 @@ inline std::uint32_t loadLe32(const unsigned char* p) {
   return v;
 }
 
+inline std::uint16_t loadLe16(const unsigned char* p) {
+  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
 inline void storeLe32(unsigned char* p, std::uint32_t v) {
   if constexpr (std::endian::native == std::endian::big)
     v = __builtin_bswap32(v);

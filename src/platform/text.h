@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace ravelock::platform {
 
@@ -15,6 +16,12 @@ std::size_t charLength(const char* p);
 // The longest prefix of `text` of at most `maxBytes` bytes that does not cut
 // a character in two.
 std::size_t cutOnCharBoundary(const char* text, std::size_t maxBytes);
+
+// `wide` (UTF-16) in the ANSI code page into `ansi`; false when a character
+// has no exact form there (no best-fit look-alike is taken: it could name
+// another file). Natively the code page is UTF-8, and only an unpaired
+// surrogate fails.
+bool toAnsiExact(std::u16string_view wide, std::string& ansi);
 
 // Whether two texts are equal without regard to the case of their ASCII
 // letters; the bytes of a multibyte character are compared as they are (a

@@ -26,12 +26,8 @@ def main(wine, bin_dir, prefix_tool, prefix):
     subprocess.run([prefix_tool, prefix], check=True, env=env)
     folder = os.path.join(prefix, "drive_c", "Ravelock")
     os.makedirs(folder)
-    for name in ["vellapp.exe", "velldll.dll", "vellserver.exe"]:
+    for name in ["vellapp.exe", "velldll.dll", "vellserver.exe", "vellhandler.dll"]:
         shutil.copy(os.path.join(bin_dir, name), folder)
-    # The context-menu extension is another program's; its registration
-    # needs only the file.
-    with open(os.path.join(folder, "vellhandler.dll"), "wb") as f:
-        f.write(b"MZ")
 
     def run(args, timeout=120):
         # Files, not pipes: the key server keeps its parent's descriptors.

@@ -402,3 +402,37 @@ void installPrograms(const std::filesystem::path& folder,
 }
 
 } // namespace ravelock::gui
+
+// The pointer and its buttons.
+namespace ravelock::gui {
+
+namespace {
+
+void sendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = dx;
+  input.mi.dy = dy;
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof input);
+}
+
+} // namespace
+
+void movePointer(int x, int y) {
+  // Absolute input spans the primary screen as 0..65535.
+  const int width = GetSystemMetrics(SM_CXSCREEN) - 1;
+  const int height = GetSystemMetrics(SM_CYSCREEN) - 1;
+  sendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, MulDiv(x, 65535, width),
+            MulDiv(y, 65535, height));
+}
+
+void pressButton(DWORD button) {
+  sendMouse(button == MK_RBUTTON ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+}
+
+void releaseButton(DWORD button) {
+  sendMouse(button == MK_RBUTTON ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+}
+
+} // namespace ravelock::gui

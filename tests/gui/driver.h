@@ -115,3 +115,16 @@ void installPrograms(const std::filesystem::path& folder,
                      std::initializer_list<const char*> names);
 
 } // namespace ravelock::gui
+
+// The pointer and its buttons as the user moves and presses them (real
+// input, so that a drag and drop or a pop-up menu sees what a user's
+// would).
+namespace ravelock::gui {
+
+// Moves the pointer to screen point (x, y).
+void movePointer(int x, int y);
+// Presses or lets go of a pointer button: MK_LBUTTON or MK_RBUTTON.
+void pressButton(DWORD button);
+void releaseButton(DWORD button);
+
+} // namespace ravelock::gui

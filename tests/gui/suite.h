@@ -61,6 +61,11 @@ inline void screenshot(HWND window, const char* name) {
   EXPECT_TRUE(saveNamedScreenshot(window, name)) << name;
 }
 
+// Answers the encrypt key dialog of any process with `key`, not keeping
+// the originals, and the key-name dialog with `name` (session_answers.cpp,
+// which knows the engine's control ids).
+void answerEncryptKey(const std::wstring& key, const std::wstring& name);
+
 // Closes the success dialog of a run of process `pid`.
 inline void confirmSuccess(DWORD pid = kAnyProcess) {
   HWND success = waitForWindow(pid, kSuccessTitle);

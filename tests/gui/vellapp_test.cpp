@@ -67,18 +67,7 @@ protected:
   }
 
   // Answers the encrypt key dialog with a new key, not keeping originals.
-  static void answerEncryptKey() {
-    HWND dialog = waitForWindow(kAnyProcess, kEncryptKeyTitle);
-    ASSERT_NE(dialog, nullptr);
-    setItemText(dialog, IDC_KEY, wide(kKey));
-    setItemText(dialog, IDC_KEY_CONFIRM, wide(kKey));
-    setItemChecked(dialog, IDC_KEY_KEEP, false);
-    click(dialog, IDOK);
-    HWND name = waitForWindow(kAnyProcess, kKeyNameTitle);
-    ASSERT_NE(name, nullptr);
-    setItemText(name, IDC_NAME_EDIT, L"hand-off");
-    click(name, IDOK);
-  }
+  static void answerEncryptKey() { gui::answerEncryptKey(wide(kKey), L"hand-off"); }
 
   // Three files and a folder with two files.
   std::vector<std::string> makeItems() {

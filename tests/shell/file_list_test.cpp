@@ -33,6 +33,107 @@ TEST(PathList, FoldersGetOneTrailingBackslash) {
   EXPECT_EQ(roots.bytes(), "C:\\\0D:\\Music\\\0\0"s);
 }
 
+TEST(PathList, DecryptableOnlyWhenEveryItemIsAnRlkFile) {
+  struct Item {
+    const char* path;
+    bool folder;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Item> items;
+    bool decryptable;
+  };
+  const Case cases[] = {
+      {"two files, one in capitals", {{"C:\\a.rlk", false}, {"C:\\b.RLK", false}}, true},
+      {"a file and a folder", {{"C:\\a.rlk", false}, {"C:\\d", true}}, false},
+      {"a folder named like a file", {{"C:\\d.rlk", true}}, false},
+      {"another extension", {{"C:\\a.rlk", false}, {"C:\\a.txt", false}}, false},
+      {"the last dot decides", {{"C:\\a.rlk.bak", false}}, false},
+      {"a dot in a folder name only", {{"C:\\x.rlk\\name", false}}, false},
+      {"no extension", {{"C:\\rlk", false}}, false},
+      {"nothing", {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PathList list;
+    for (const Item& item : c.items)
+      list.add(item.path, item.folder);
+    EXPECT_EQ(list.decryptable(), c.decryptable);
+  }
+}
+
+TEST(PathList, PathsTheReceiverCannotNameAreLeftOut) {
+  PathList list;
+  const std::string longest(kPathRoom - 1, 'x');
+  EXPECT_TRUE(list.add(longest, false));
+  EXPECT_FALSE(list.add(std::string(kPathRoom, 'x'), false));
+  // The folder's mark needs a byte of its own.
+  EXPECT_FALSE(list.add(longest, true));
+  EXPECT_FALSE(list.add("", false));
+  EXPECT_EQ(list.count(), 1);
+  EXPECT_EQ(list.bytes(), longest + "\0\0"s);
+}
+
+// A DROPFILES block: the header, then `names` as they are laid out.
+std::vector<unsigned char> dropBlock(bool wide, const std::u16string& names,
+                                     std::uint32_t offset = sizeof(DropFilesHeader)) {
+  DropFilesHeader header{offset, 0, 0, 0, wide ? 1u : 0u};
+  std::vector<unsigned char> block(sizeof header);
+  std::memcpy(block.data(), &header, sizeof header);
+  for (char16_t c : names) {
+    block.push_back(static_cast<unsigned char>(c));
+    if (wide)
+      block.push_back(static_cast<unsigned char>(c >> 8));
+  }
+  return block;
+}
+
+std::vector<std::string> namesOf(const std::vector<unsigned char>& block,
+                                 bool* read = nullptr) {
+  std::vector<std::string> names;
+  const bool ok = readDropNames(
+      block,
+      [](std::u16string_view wide, std::string& ansi) {
+        // A stand-in code page without the character U+263A.
+        ansi.clear();
+        for (char16_t c : wide) {
+          if (c == u'\u263A')
+            return false;
+          ansi += static_cast<char>(c);
+        }
+        return true;
+      },
+      [&names](const std::string& name) { names.push_back(name); });
+  if (read)
+    *read = ok;
+  return names;
+}
+
+TEST(DropNames, ReadInOnePassWithinTheBlock) {
+  using Names = std::vector<std::string>;
+  const std::u16string list = u"C:\\a.txt\0C:\\folder\0\0"s;
+  EXPECT_EQ(namesOf(dropBlock(false, list)), (Names{"C:\\a.txt", "C:\\folder"}));
+  EXPECT_EQ(namesOf(dropBlock(true, list)), (Names{"C:\\a.txt", "C:\\folder"}));
+  // A name the code page cannot represent is left out, the others kept.
+  EXPECT_EQ(namesOf(dropBlock(true, u"C:\\\u263A.txt\0C:\\b\0\0"s)), (Names{"C:\\b"}));
+  // Cut short: the whole names are kept, the unended one is not.
+  EXPECT_EQ(namesOf(dropBlock(false, u"C:\\a\0C:\\b"s)), (Names{"C:\\a"}));
+  std::vector<unsigned char> odd = dropBlock(true, u"C:\\a\0"s);
+  odd.push_back('b'); // half a character
+  EXPECT_EQ(namesOf(odd), (Names{"C:\\a"}));
+  // Nothing behind the list's end is read.
+  EXPECT_EQ(namesOf(dropBlock(false, u"C:\\a\0\0C:\\b\0\0"s)), (Names{"C:\\a"}));
+
+  bool read = true;
+  EXPECT_TRUE(namesOf(dropBlock(false, list, 4096), &read).empty());
+  EXPECT_FALSE(read);
+  EXPECT_TRUE(namesOf(dropBlock(false, list, 3), &read).empty());
+  EXPECT_FALSE(read);
+  const std::vector<unsigned char> tiny(10, 0);
+  EXPECT_TRUE(namesOf(tiny, &read).empty());
+  EXPECT_FALSE(read);
+}
+
 std::vector<unsigned char> sectionWith(std::uint32_t event, std::uint32_t length,
                                        std::int32_t count, std::string_view list,
                                        std::size_t size) {

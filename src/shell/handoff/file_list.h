@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -35,21 +36,61 @@ inline std::size_t sectionSizeFor(std::uint32_t listLength) {
   return sizeof(FileListHeader) + std::size_t{listLength} + kSectionSpare;
 }
 
-// Builds a path list in the order the items are added.
+// The bytes a path may take in the list with its terminator: the engine
+// and vellapp name every item in a buffer of this size.
+inline constexpr std::size_t kPathRoom = 260;
+
+// Whether the file name of `path` (after its last backslash) has the
+// extension ".rlk", from its last dot, without regard to case; a byte of a
+// double-byte character is never taken for a dot or a backslash.
+bool hasDecryptableExtension(std::string_view path);
+
+// Builds a path list in the order the items are added, and decides on the
+// way whether the selection can be decrypted.
 class PathList {
 public:
   // A folder gets a trailing backslash unless it has one (a drive root
-  // keeps its single one). An empty path would end the list: ignored.
-  void add(std::string_view path, bool isFolder);
+  // keeps its single one). An empty path would end the list, and a path
+  // that does not fit kPathRoom could not be named by the receiver: both
+  // are left out (false).
+  bool add(std::string_view path, bool isFolder);
 
   // The list with its final NUL.
   std::string bytes() const { return paths_ + '\0'; }
   std::int32_t count() const { return count_; }
+  // At least one item, and every item a file with the extension ".rlk".
+  bool decryptable() const { return count_ > 0 && decryptable_; }
 
 private:
   std::string paths_;
   std::int32_t count_ = 0;
+  bool decryptable_ = true;
 };
+
+// The names of a CF_HDROP block as the shell lays it out: a 20-byte
+// DROPFILES header whose first field is the offset of the names, then the
+// names (ANSI, or UTF-16 when the header's fWide field is set), each ended
+// by a zero, the list ended by one more. Read in one pass and bounded by
+// the block's real size; nothing when the offset or the names do not lie
+// within it. Wide names go through `toAnsi`, and a name it refuses (the
+// code page has no exact form for it) is left out rather than handed on
+// as another file's name.
+#pragma pack(push, 1)
+struct DropFilesHeader {
+  std::uint32_t namesOffset; // pFiles
+  std::int32_t x, y;         // the drop point
+  std::uint32_t nonClient;   // fNC
+  std::uint32_t wide;        // fWide
+};
+#pragma pack(pop)
+static_assert(sizeof(DropFilesHeader) == 20);
+static_assert(offsetof(DropFilesHeader, wide) == 16);
+
+using ToAnsi = std::function<bool(std::u16string_view wide, std::string& ansi)>;
+// Stops at the end of the list; true when a list could be read at all.
+// `onName` receives every name kept, in the shell's order.
+bool readDropNames(std::span<const unsigned char> block, const ToAnsi& toAnsi,
+                   const std::function<void(const std::string& name)>& onName);
 
 // Writes the header and the list into `section`; false when they do not
 // fit in it.
