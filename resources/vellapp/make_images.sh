@@ -72,7 +72,7 @@ convert -size 108x192 gradient:'#c4d3ee'-'#fcfffc' -rotate 90 \
   -draw 'line 104,42 104,50' -draw 'line 136,42 136,50' \
   -stroke '#8a6a00' -strokewidth 2 -fill '#f2c230' -draw 'roundrectangle 96,48 144,84 5,5' \
   -stroke none -fill '#1f3b73' -draw 'circle 120,62 120,57' -draw 'rectangle 118,62 122,74' \
-  -resize 144x81 -type TrueColor BMP3:picture.bmp
+  -resize 216x122 -type TrueColor BMP3:picture.bmp
 
 question 16 "$tmp/glyph.png"
 convert -size 16x16 xc:'#fcfffc' "$tmp/glyph.png" -composite -type TrueColor \

@@ -34,7 +34,7 @@
 #define IDC_PLACE_TOP_BAR 1010
 
 /* The left bar's page buttons (pages 0 to 3) and Exit; the top bar's Help
- * button; the picture panel's picture (the program's own id). */
+ * button. */
 #define IDC_PAGE_FIRST 1082
 #define IDC_PAGE_ENCRYPT_DECRYPT 1082
 #define IDC_PAGE_KEY_MANAGER 1083
@@ -42,7 +42,6 @@
 #define IDC_PAGE_ABOUT 1085
 #define IDC_EXIT 1086
 #define IDC_HELP_BUTTON 1080
-#define IDC_PICTURE 1016
 
 /* The icon button's parts. */
 #define IDC_ICON_BUTTON_ICON 1012

@@ -10,6 +10,20 @@ namespace {
 
 constexpr int kIconPixels = 32;
 
+// The keys the button moves or clicks with; the others (Escape, F1, Alt
+// and a letter) stay the dialog's.
+bool wantsKey(const MSG* message) {
+  if (!message || message->message != WM_KEYDOWN)
+    return false;
+  switch (message->wParam) {
+  case VK_TAB:
+  case VK_DOWN:
+  case VK_UP:
+  case VK_RETURN: return true;
+  default: return false;
+  }
+}
+
 } // namespace
 
 IconButton::IconButton(const ui::Resources& resources, const IconButtonLook& look)
@@ -42,9 +56,9 @@ bool IconButton::onInit() {
                       reinterpret_cast<WPARAM>(descriptionFont_.get()), FALSE);
   setString(IDC_ICON_BUTTON_TITLE, look_.title);
   setString(IDC_ICON_BUTTON_TEXT, look_.description);
-  SendDlgItemMessageW(hwnd(), IDC_ICON_BUTTON_ICON, STM_SETICON,
-                      reinterpret_cast<WPARAM>(resources().icon(look_.icon, scaled(kIconPixels))),
-                      0);
+  SendDlgItemMessageW(
+      hwnd(), IDC_ICON_BUTTON_ICON, STM_SETICON,
+      reinterpret_cast<WPARAM>(resources().icon(look_.icon, scaled(kIconPixels))), 0);
   return true;
 }
 
@@ -67,8 +81,8 @@ void IconButton::clicked() {
   RECT box{};
   GetWindowRect(hwnd(), &box);
   POINT corner{box.left, box.top};
-  SendMessageW(GetParent(hwnd()), UM_ICON_BUTTON_CLICKED, static_cast<WPARAM>(look_.command),
-               reinterpret_cast<LPARAM>(&corner));
+  SendMessageW(GetParent(hwnd()), UM_ICON_BUTTON_CLICKED,
+               static_cast<WPARAM>(look_.command), reinterpret_cast<LPARAM>(&corner));
 }
 
 COLORREF IconButton::textColour(int control) const {
@@ -79,9 +93,10 @@ COLORREF IconButton::textColour(int control) const {
   }
 }
 
-std::optional<LRESULT> IconButton::onMessage(UINT message, WPARAM wParam, LPARAM) {
+std::optional<LRESULT> IconButton::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-  case WM_GETDLGCODE: return DLGC_WANTALLKEYS;
+  case WM_GETDLGCODE:
+    return wantsKey(reinterpret_cast<const MSG*>(lParam)) ? DLGC_WANTALLKEYS : 0;
   // The button itself holds the focus, not one of its parts.
   case WM_SETFOCUS: setFocused(true); return 0;
   case WM_KILLFOCUS: setFocused(false); return 0;

@@ -21,8 +21,10 @@ PanelBoxes followResize(const PanelBoxes& first, Size firstClient, Size client) 
   boxes.leftBar.bottom = client.height - (firstClient.height - first.leftBar.bottom);
 
   const Box& picture = first.picture;
-  boxes.picture.left = std::max(picture.left, client.width - (firstClient.width - picture.left));
-  boxes.picture.top = std::max(picture.top, client.height - (firstClient.height - picture.top));
+  boxes.picture.left =
+      std::max(picture.left, client.width - (firstClient.width - picture.left));
+  boxes.picture.top =
+      std::max(picture.top, client.height - (firstClient.height - picture.top));
   boxes.picture.right = boxes.picture.left + picture.width();
   boxes.picture.bottom = boxes.picture.top + picture.height();
 

@@ -71,7 +71,8 @@ std::wstring dialogFilter(std::wstring filter) {
 }
 
 template <std::size_t N>
-void createButtons(HWND page, const ui::Resources& resources, const PlacedButton (&placed)[N],
+void createButtons(HWND page, const ui::Resources& resources,
+                   const PlacedButton (&placed)[N],
                    std::vector<std::unique_ptr<IconButton>>& buttons) {
   for (const PlacedButton& button : placed) {
     buttons.push_back(std::make_unique<IconButton>(resources, button.look));
@@ -109,8 +110,8 @@ EncryptDecryptPage::EncryptDecryptPage(const PageContext& context)
 
 bool EncryptDecryptPage::onInit() {
   createButtons(hwnd(), resources(), kEncryptDecryptButtons, buttons_);
-  IconButton::ring({buttons_[0].get(), buttons_[1].get(), buttons_[2].get(),
-                    buttons_[3].get()});
+  IconButton::ring(
+      {buttons_[0].get(), buttons_[1].get(), buttons_[2].get(), buttons_[3].get()});
   return true;
 }
 
@@ -227,11 +228,13 @@ std::optional<LRESULT> AboutPage::onMessage(UINT message, WPARAM wParam, LPARAM 
 
 void AboutPage::paint(HDC dc) {
   drawShadowedText(dc, resources().string(IDS_PRODUCT_LINE),
-                   controlRect(hwnd(), IDC_ABOUT_PRODUCT), productFont_.get(), kProductBlue,
-                   kLightShadow, kShadowOffset, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+                   controlRect(hwnd(), IDC_ABOUT_PRODUCT), productFont_.get(),
+                   kProductBlue, kLightShadow, kShadowOffset,
+                   DT_LEFT | DT_VCENTER | DT_SINGLELINE);
   drawShadowedText(dc, resources().string(IDS_MAKER_NOTICE),
-                   controlRect(hwnd(), IDC_ABOUT_NOTICE), noticeFont_.get(), ui::kDialogText,
-                   kLightShadow, 1, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+                   controlRect(hwnd(), IDC_ABOUT_NOTICE), noticeFont_.get(),
+                   ui::kDialogText, kLightShadow, 1,
+                   DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
 
 void PageArea::adopt(std::array<ui::Dialog*, 4> pages, unsigned current) {

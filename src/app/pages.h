@@ -66,7 +66,8 @@ private:
 // A page of a template only; its issue fills it.
 class PlainPage : public ui::Dialog {
 public:
-  PlainPage(const ui::Resources& resources, int templateId) : Dialog(resources, templateId) {}
+  PlainPage(const ui::Resources& resources, int templateId)
+      : Dialog(resources, templateId) {}
 };
 
 // The four pages at one place; only the current one shows.

@@ -103,8 +103,8 @@ void TopBar::paint(HDC dc) {
   }
   RECT caption = client;
   caption.left += scaled(12);
-  drawShadowedText(dc, resources().string(IDS_TOP_BAR_CAPTION), caption, captionFont_.get(),
-                   RGB(255, 255, 255), RGB(10, 25, 60), 1,
+  drawShadowedText(dc, resources().string(IDS_TOP_BAR_CAPTION), caption,
+                   captionFont_.get(), RGB(255, 255, 255), RGB(10, 25, 60), 1,
                    DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
 
@@ -141,7 +141,8 @@ LeftBar::LeftBar(const ui::Resources& resources) : Dialog(resources, IDD_LEFT_BA
 bool LeftBar::onInit() {
   font_ = makeFont(L"MS Sans Serif", 13, FW_NORMAL);
   for (int id = IDC_PAGE_FIRST; id <= IDC_EXIT; ++id) {
-    setString(id, IDS_CAPTION_ENCRYPT_DECRYPT + static_cast<unsigned>(id - IDC_PAGE_FIRST));
+    setString(id,
+              IDS_CAPTION_ENCRYPT_DECRYPT + static_cast<unsigned>(id - IDC_PAGE_FIRST));
     SetWindowSubclass(item(id), buttonProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
   }
   return true;
@@ -163,7 +164,9 @@ std::optional<LRESULT> LeftBar::onMessage(UINT message, WPARAM wParam, LPARAM lP
     for (int id = IDC_PAGE_FIRST; id <= IDC_EXIT; ++id)
       InvalidateRect(item(id), nullptr, TRUE);
     return 0;
-  case WM_DRAWITEM: drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+  case WM_DRAWITEM:
+    drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return TRUE;
   case WM_PAINT: {
     PAINTSTRUCT paintInfo;
     HDC dc = BeginPaint(hwnd(), &paintInfo);
@@ -200,7 +203,8 @@ void LeftBar::drawButton(const DRAWITEMSTRUCT& item) {
                    selected ? kDarkRed : ui::kDialogText, 0, 0,
                    DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
   const ui::Owned<HPEN, ui::GdiTraits> pen(CreatePen(PS_SOLID, 1, kDarkRed));
-  const ui::BrushHandle fill(CreateSolidBrush(selected ? kDarkRed : ui::kDialogBackground));
+  const ui::BrushHandle fill(
+      CreateSolidBrush(selected ? kDarkRed : ui::kDialogBackground));
   HGDIOBJ oldPen = SelectObject(dc, pen.get());
   HGDIOBJ oldBrush = SelectObject(dc, fill.get());
   Ellipse(dc, right - diameter, top, right, top + diameter);
@@ -290,5 +294,42 @@ std::optional<LRESULT> Header::onMessage(UINT message, WPARAM, LPARAM) {
 
 PicturePanel::PicturePanel(const ui::Resources& resources)
     : Dialog(resources, IDD_PICTURE_PANEL) {}
+
+bool PicturePanel::onInit() {
+  picture_ = static_cast<HBITMAP>(LoadImageW(resources().module(),
+                                             MAKEINTRESOURCEW(IDB_PICTURE), IMAGE_BITMAP,
+                                             0, 0, LR_SHARED | LR_CREATEDIBSECTION));
+  return true;
+}
+
+std::optional<LRESULT> PicturePanel::onMessage(UINT message, WPARAM, LPARAM) {
+  if (message != WM_PAINT)
+    return std::nullopt;
+  PAINTSTRUCT paintInfo;
+  HDC dc = BeginPaint(hwnd(), &paintInfo);
+  fillBackground(hwnd(), dc);
+  BITMAP size{};
+  if (picture_ && GetObjectW(picture_, sizeof size, &size) && size.bmWidth > 0) {
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    // The largest copy that fits, at the bottom right like the panel.
+    int width = client.right;
+    int height = MulDiv(width, size.bmHeight, size.bmWidth);
+    if (height > client.bottom) {
+      height = client.bottom;
+      width = MulDiv(height, size.bmWidth, size.bmHeight);
+    }
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, picture_);
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, client.right - width, client.bottom - height, width, height, memory, 0,
+               0, size.bmWidth, size.bmHeight, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+  }
+  EndPaint(hwnd(), &paintInfo);
+  return 0;
+}
 
 } // namespace ravelock::app

@@ -57,9 +57,17 @@ private:
   ui::FontHandle font_;
 };
 
+// The picture fits the panel whatever the screen's scale, keeping its
+// proportions.
 class PicturePanel : public ui::Dialog {
 public:
   explicit PicturePanel(const ui::Resources& resources);
+
+private:
+  bool onInit() override;
+  std::optional<LRESULT> onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  HBITMAP picture_ = nullptr;
 };
 
 } // namespace ravelock::app

@@ -39,8 +39,8 @@ TEST(PathList, LeadingPathsThatFitTheBuffer) {
   const Case cases[] = {
       {kSelectionListLimit - rest - 2, 100}, // exactly full
       {kSelectionListLimit - rest - 1, 99},  // one byte too many: the last goes
-      {1000, 101}, // all fit, the short one too
-      {kSelectionListLimit - 1, 0}, // the first alone does not fit
+      {1000, 101},                           // all fit, the short one too
+      {kSelectionListLimit - 1, 0},          // the first alone does not fit
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.firstLength);
