@@ -72,7 +72,7 @@ protected:
   static void SetUpTestSuite() {
     install = new TempDir;
     installPrograms(install->path(), {"vellapp.exe", "velldll.dll", "vellserver.exe",
-                                      "handoff_sender.exe"});
+                                      "handoff_sender.exe", "ravelock.chm"});
     keys = new keyserver::KeyServerClient;
     keys->connectFromFolder(install->path().string(), true, nullptr);
   }
