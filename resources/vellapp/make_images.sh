@@ -2,8 +2,8 @@
 # Draws the main window's pictures with ImageMagick, in the style of the
 # program icon (drawn at 192 pixels, then scaled): the four page commands
 # (a page or a folder with a closed or an open padlock), help (a white
-# question mark on a blue disc), the web page (a globe), the picture panel
-# and the Help button's glyph. Run by `make images`; the results are
+# question mark on a blue disc, also the Help button's glyph), the web page
+# (a globe) and the picture panel. Run by `make images`; the results are
 # committed.
 set -eu
 cd "$(dirname "$0")"
@@ -43,15 +43,14 @@ icon "$tmp/154.png" decrypt_files.ico
 icon "$tmp/153.png" encrypt_folder.ico
 icon "$tmp/155.png" decrypt_folder.ico
 
-question() { # size stroke out.png: a white question mark on a blue disc
+question() { # out.png: a white question mark on a blue disc
   convert -size 192x192 xc:none -fill '#0b3f8f' -draw 'circle 96,96 96,6' \
     -fill '#2a6fd6' -draw 'circle 96,96 96,16' \
     -fill none -stroke white -strokewidth 22 \
     -draw 'stroke-linecap round stroke-linejoin round path "M 66,72 A 30,30 0 0 1 126,72 Q 126,92 96,106 L 96,122"' \
-    -stroke none -fill white -draw 'circle 96,152 96,138' \
-    -resize "$1x$1" "$2"
+    -stroke none -fill white -draw 'circle 96,152 96,138' "$1"
 }
-question 192 "$tmp/help.png"
+question "$tmp/help.png"
 icon "$tmp/help.png" help.ico
 
 convert -size 192x192 xc:none -fill '#1c5fae' -draw 'circle 96,96 96,6' \
@@ -73,7 +72,3 @@ convert -size 108x192 gradient:'#c4d3ee'-'#fcfffc' -rotate 90 \
   -stroke '#8a6a00' -strokewidth 2 -fill '#f2c230' -draw 'roundrectangle 96,48 144,84 5,5' \
   -stroke none -fill '#1f3b73' -draw 'circle 120,62 120,57' -draw 'rectangle 118,62 122,74' \
   -resize 216x122 -type TrueColor BMP3:picture.bmp
-
-question 16 "$tmp/glyph.png"
-convert -size 16x16 xc:'#fcfffc' "$tmp/glyph.png" -composite -type TrueColor \
-  BMP3:help_glyph.bmp

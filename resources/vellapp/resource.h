@@ -10,9 +10,8 @@
 #define IDI_DECRYPT_FOLDER 155
 #define IDI_HELP 156
 #define IDI_WEB 157
-/* The program's own pictures: the picture panel and the Help button's. */
+/* The program's own picture: the picture panel's. */
 #define IDB_PICTURE 160
-#define IDB_HELP_GLYPH 161
 
 /* Templates: the main window, its panels, its pages, the icon button. */
 #define IDD_MAIN_WINDOW 102

@@ -20,6 +20,7 @@ constexpr COLORREF kShadowGrey = RGB(192, 192, 192);
 constexpr COLORREF kHeaderLine = RGB(31, 59, 115);
 constexpr int kHeaderLineStart = 80;
 constexpr int kLineWidth = 2;
+constexpr int kHelpGlyphPixels = 16;
 
 int mix(int from, int to, int step, int steps) {
   return from + (to - from) * step / std::max(1, steps - 1);
@@ -45,9 +46,7 @@ TopBar::TopBar(const ui::Resources& resources) : Dialog(resources, IDD_TOP_BAR) 
 bool TopBar::onInit() {
   captionFont_ = makeFont(L"MS Serif", 18, FW_BOLD);
   setString(IDC_HELP_BUTTON, IDS_HELP_BUTTON);
-  helpGlyph_ = static_cast<HBITMAP>(LoadImageW(resources().module(),
-                                               MAKEINTRESOURCEW(IDB_HELP_GLYPH),
-                                               IMAGE_BITMAP, 0, 0, LR_SHARED));
+  helpGlyph_ = resources().icon(IDI_HELP, scaled(kHelpGlyphPixels));
   RECT client{};
   GetClientRect(hwnd(), &client);
   helpRightMargin_ = client.right - controlRect(hwnd(), IDC_HELP_BUTTON).right;
@@ -115,14 +114,11 @@ void TopBar::drawHelpButton(const DRAWITEMSTRUCT& item) {
   const ui::BrushHandle face(CreateSolidBrush(ui::kDialogBackground));
   FillRect(dc, &box, face.get());
   DrawEdge(dc, &box, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-  const int glyph = 16;
+  const int glyph = scaled(kHelpGlyphPixels);
   const int offset = pressed ? 1 : 0;
   const int top = (box.top + box.bottom - glyph) / 2 + offset;
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(memory, helpGlyph_);
-  BitBlt(dc, box.left + scaled(5) + offset, top, glyph, glyph, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
+  DrawIconEx(dc, box.left + scaled(5) + offset, top, helpGlyph_, glyph, glyph, 0, nullptr,
+             DI_NORMAL);
   RECT text = box;
   text.left += scaled(5) + glyph + scaled(4) + offset;
   text.top += offset;

@@ -24,7 +24,7 @@ private:
 
   ui::FontHandle captionFont_;
   int helpRightMargin_ = 0;
-  HBITMAP helpGlyph_ = nullptr;
+  HICON helpGlyph_ = nullptr;
 };
 
 class LeftBar : public ui::Dialog {
