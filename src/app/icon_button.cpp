@@ -34,8 +34,7 @@ void IconButton::create(HWND page, int placeholder) {
   createModeless(page);
   SetWindowLongPtrW(hwnd(), GWLP_ID, placeholder);
   DestroyWindow(GetDlgItem(page, placeholder));
-  // Above the page's other controls, so that the ring is its tab order.
-  SetWindowPos(hwnd(), HWND_TOP, place.left, place.top, 0, 0, SWP_NOSIZE);
+  SetWindowPos(hwnd(), nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void IconButton::ring(std::initializer_list<IconButton*> buttons) {
