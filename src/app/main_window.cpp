@@ -20,9 +20,10 @@ Box boxOf(HWND window) {
   return {box.left, box.top, box.right, box.bottom};
 }
 
+// Repainted where it lands: its old bits may lie under a panel that grew.
 void moveTo(HWND window, const Box& box) {
   SetWindowPos(window, nullptr, box.left, box.top, box.width(), box.height(),
-               SWP_NOZORDER | SWP_NOACTIVATE);
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 Size clientSize(HWND window) {
