@@ -1,25 +1,46 @@
 #pragma once
-// Windows only: the main window, for now a small window titled "Ravelock"
-// that shows which of the four pages is current and lets the user choose
-// another; the start-up stores the page it closes on.
+// Windows only: the main window (template 102), assembled from child
+// dialogs at the places its template marks: the top bar, the left bar, the
+// header, the picture panel and the page area with the four pages. Each
+// child window carries its template's number as its control id. Panels
+// follow a resize by the rules of app/layout.h.
 
-#include "ui/dialog.h"
+#include "app/layout.h"
+#include "app/pages.h"
+#include "app/panels.h"
 
 namespace ravelock::app {
 
 class MainWindow : public ui::Dialog {
 public:
-  MainWindow(const ui::Resources& resources, unsigned startPage);
+  MainWindow(const PageContext& context, unsigned startPage);
 
   // The page showing when the window closed.
-  unsigned currentPage() const { return page_; }
+  unsigned currentPage() const { return pages_.current(); }
 
 private:
   bool onInit() override;
-  bool onCommand(int id, int code) override;
-  void showPage(unsigned page);
+  void onOk() override {} // Enter belongs to the focused button
+  bool onHelpKey() override;
+  std::optional<LRESULT> onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void place(ui::Dialog& child, int templateId, int placeholder);
+  void showPage(int buttonId);
+  void followResize(Size client);
 
-  unsigned page_;
+  PageContext context_;
+  unsigned startPage_;
+  TopBar topBar_;
+  LeftBar leftBar_;
+  Header header_;
+  PicturePanel picture_;
+  EncryptDecryptPage encryptDecrypt_;
+  PlainPage keyManager_;
+  PlainPage preferences_;
+  AboutPage about_;
+  PageArea pages_;
+  PanelBoxes firstBoxes_;
+  Size firstClient_;
+  SIZE minimumSize_{};
 };
 
 } // namespace ravelock::app

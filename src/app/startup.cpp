@@ -5,6 +5,7 @@
 #include "app/install_info.h"
 #include "app/integration.h"
 #include "app/main_window.h"
+#include "app/path_list.h"
 #include "app/receive_file_list.h"
 #include "keyserver/client.h"
 #include "options/options.h"
@@ -18,6 +19,7 @@
 #include "ui/text.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 
 namespace ravelock::app {
 
@@ -92,25 +94,36 @@ void loadKeyDatabaseAtLogon(const ui::Resources& resources, const std::string& p
   // file is left as it is.
 }
 
-// The folder as a one-entry list: its path with a final backslash, its
-// terminator and the list's.
-void decryptFolder(const EngineExports& engine, std::string folder) {
-  if (folder.empty())
+// The folder as a one-entry list, when it names a directory.
+void decryptFolder(const EngineExports& engine, const std::string& folder) {
+  const PathList list = folderList(folder);
+  if (list.count == 0 || !platform::isDirectory(list.bytes.c_str()))
     return;
-  if (folder.back() != '\\')
-    folder += '\\';
-  if (!platform::isDirectory(folder.c_str()))
-    return;
-  folder += '\0';
-  folder += '\0';
-  engine.decryptFiles(folder.data(), 1, nullptr);
+  engine.decryptFiles(list.bytes.data(), list.count, nullptr);
 }
 
+// COM for the folder browser, for as long as the main window runs.
+class ComSession {
+public:
+  ComSession() : initialised_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ComSession(const ComSession&) = delete;
+  ComSession& operator=(const ComSession&) = delete;
+  ~ComSession() {
+    if (initialised_)
+      OleUninitialize();
+  }
+
+private:
+  bool initialised_;
+};
+
 void runMainWindow(const ui::Resources& resources, const Command& command,
-                   const std::string& folder) {
+                   const std::string& folder, const EngineExports& engine) {
   writeInstallInfo(platform::systemRegistry(), folder);
   const ui::HtmlHelpSession help;
-  MainWindow window(resources, startPage(command, options::getAppPage(kPageAbout)));
+  const ComSession com;
+  MainWindow window({resources, folder, &engine},
+                    startPage(command, options::getAppPage(kPageAbout)));
   window.runModal(nullptr);
   options::setAppPage(window.currentPage());
 }
@@ -160,7 +173,7 @@ void runStartUp(std::span<const std::string> arguments) {
     if (command.argument)
       decryptFolder(engine, *command.argument);
     break;
-  case Action::MainWindow: runMainWindow(resources, command, folder); break;
+  case Action::MainWindow: runMainWindow(resources, command, folder, engine); break;
   }
 }
 

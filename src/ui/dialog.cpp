@@ -116,7 +116,8 @@ bool Dialog::preTranslate(MSG& message) {
   tooltips_.relay(message);
   if (message.message == WM_KEYDOWN && message.wParam == VK_F1) {
     // F1 asks for the help of the control that has the focus.
-    showHelp(childOf(hwnd_, GetFocus()));
+    if (!onHelpKey())
+      showHelp(childOf(hwnd_, GetFocus()));
     return true;
   }
   return false;

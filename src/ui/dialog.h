@@ -64,6 +64,9 @@ protected:
   // Any other message; a value to answer it with, or nothing for the
   // default handling.
   virtual std::optional<LRESULT> onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // F1 was pressed; true when handled here, else the focused control's
+  // context help shows.
+  virtual bool onHelpKey() { return false; }
   // A clickable label was clicked.
   virtual void onLinkClicked(int /*control*/) {}
   // The text colour of a static control (labels, check boxes, read-only

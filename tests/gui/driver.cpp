@@ -2,6 +2,8 @@
 
 #include "engine/cipher/crc32.h"
 
+#include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <filesystem>
@@ -399,6 +401,129 @@ void installPrograms(const std::filesystem::path& folder,
   const std::filesystem::path bin = std::filesystem::path(self).parent_path();
   for (const char* name : names)
     std::filesystem::copy_file(bin / name, folder / name);
+}
+
+// --- The main window's helpers.
+
+namespace {
+
+// A block of memory in another process, for messages whose parameters
+// point at data there.
+class RemoteBlock {
+public:
+  RemoteBlock(HWND window, std::size_t size) : size_(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                           FALSE, pid);
+    if (process_)
+      address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+  ~RemoteBlock() {
+    if (address_)
+      VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_)
+      CloseHandle(process_);
+  }
+  bool valid() const { return address_ != nullptr; }
+  char* at(std::size_t offset) const { return static_cast<char*>(address_) + offset; }
+  bool write(std::size_t offset, const void* data, std::size_t size) const {
+    return offset + size <= size_ &&
+           WriteProcessMemory(process_, at(offset), data, size, nullptr);
+  }
+  bool read(std::size_t offset, void* data, std::size_t size) const {
+    return offset + size <= size_ &&
+           ReadProcessMemory(process_, at(offset), data, size, nullptr);
+  }
+
+private:
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+  std::size_t size_;
+};
+
+// The text of the tree view's selected item.
+std::wstring selectedTreeText(HWND tree) {
+  const auto item =
+      reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  if (!item)
+    return L"";
+  constexpr std::size_t kChars = MAX_PATH;
+  RemoteBlock block(tree, sizeof(TVITEMW) + kChars * sizeof(wchar_t));
+  if (!block.valid())
+    return L"";
+  TVITEMW query{};
+  query.mask = TVIF_TEXT | TVIF_HANDLE;
+  query.hItem = item;
+  query.pszText = reinterpret_cast<wchar_t*>(block.at(sizeof query));
+  query.cchTextMax = kChars;
+  wchar_t text[kChars] = {};
+  if (!block.write(0, &query, sizeof query) ||
+      !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.at(0))) ||
+      !block.read(sizeof query, text, sizeof text))
+    return L"";
+  text[kChars - 1] = L'\0';
+  return text;
+}
+
+} // namespace
+
+HWND focusedWindow(HWND window) {
+  GUITHREADINFO info{sizeof info};
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)
+             ? info.hwndFocus
+             : nullptr;
+}
+
+bool answerOpenFiles(DWORD pid, const std::wstring& folder,
+                     std::initializer_list<const wchar_t*> names, DWORD ms) {
+  constexpr int kFileName = 1148;
+  HWND dialog = waitForWindow(pid, L"Open", ms, L"#32770");
+  if (!dialog)
+    return false;
+  // The folder first, then the names in it, as a user types them.
+  setItemText(dialog, kFileName, folder);
+  click(dialog, IDOK);
+  std::wstring chosen;
+  for (const wchar_t* name : names)
+    chosen +=
+        names.size() == 1 ? std::wstring(name) : L"\"" + std::wstring(name) + L"\" ";
+  // The name field empties once the dialog went to the folder.
+  if (!waitUntil(
+          "the Open dialog in the folder",
+          [&] { return itemText(dialog, kFileName).empty(); }, ms))
+    return false;
+  setItemText(dialog, kFileName, chosen);
+  click(dialog, IDOK);
+  return waitUntilGone(dialog, ms);
+}
+
+bool answerFolderBrowser(DWORD pid, const std::wstring& folder, DWORD ms) {
+  HWND dialog = waitForWindow(pid, L"Browse for Folder", ms, L"#32770");
+  if (!dialog)
+    return false;
+  HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
+  const std::wstring leaf = std::filesystem::path(folder).filename().wstring();
+  const std::size_t bytes = (folder.size() + 1) * sizeof(wchar_t);
+  RemoteBlock path(dialog, bytes);
+  if (!tree || !path.valid() || !path.write(0, folder.c_str(), bytes))
+    return false;
+  // The selection takes only once the tree has filled.
+  const bool selected = waitUntil(
+      "the folder selected in the browser",
+      [&] {
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
+                     reinterpret_cast<LPARAM>(path.at(0)));
+        return _wcsicmp(selectedTreeText(tree).c_str(), leaf.c_str()) == 0;
+      },
+      ms);
+  if (!selected)
+    return false;
+  click(dialog, IDOK);
+  return waitUntilGone(dialog, ms);
 }
 
 } // namespace ravelock::gui

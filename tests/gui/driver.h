@@ -114,6 +114,24 @@ bool saveScreenshot(HWND window, const std::wstring& path);
 void installPrograms(const std::filesystem::path& folder,
                      std::initializer_list<const char*> names);
 
+// --- The main window's helpers: focus, the Open dialog, the folder
+// browser, and messages that carry a text into another process.
+
+// The window that has the keyboard focus in the thread of `window`.
+HWND focusedWindow(HWND window);
+
+// Waits for the Open dialog of process `pid`, goes to `folder` and chooses
+// `names` in it (one or several). False when no such dialog came.
+bool answerOpenFiles(DWORD pid, const std::wstring& folder,
+                     std::initializer_list<const wchar_t*> names,
+                     DWORD ms = kWindowTimeoutMs);
+
+// Waits for the folder browser of process `pid`, selects `folder` and
+// presses OK. False when no such dialog came or the folder could not be
+// selected.
+bool answerFolderBrowser(DWORD pid, const std::wstring& folder,
+                         DWORD ms = kWindowTimeoutMs);
+
 } // namespace ravelock::gui
 
 // The pointer and its buttons as the user moves and presses them (real

@@ -116,10 +116,12 @@ TEST_F(Installer, SilentInstallThenUninstallLeavesNothing) {
   ASSERT_TRUE(setup.waitForExit(kSetupMs));
   ASSERT_EQ(setup.exitCode(), 0u);
 
-  // Every program of the build, and the data file listing exactly them.
+  // Every program of the build and its help file, and the data file listing
+  // exactly them.
   std::set<std::string> expected = {"velldll.dll",    "vellserver.exe", "vellsetup.exe",
                                     "velluninst.exe", "ravelock.exe",   "Ravelock.uds"};
-  for (const char* optional : {"vellapp.exe", "vellhandler.dll", "pondlet.exe"})
+  for (const char* optional :
+       {"vellapp.exe", "vellhandler.dll", "pondlet.exe", "ravelock.chm"})
     if (fs::exists(testBin() / optional))
       expected.insert(optional);
   std::set<std::string> present;

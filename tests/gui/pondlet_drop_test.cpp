@@ -27,7 +27,6 @@ namespace {
 using namespace ravelock;
 using namespace ravelock::gui;
 
-
 // Lets this thread's windows take their messages for `ms`.
 void pumpFor(DWORD ms) {
   const ULONGLONG end = GetTickCount64() + ms;

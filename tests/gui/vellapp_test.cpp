@@ -5,6 +5,7 @@
 // build/screens).
 
 #include "gui/suite.h"
+#include "shell/handoff/control_messages.h"
 #include "velldll/resource.h"
 // The two programs number some strings of the same name differently; only
 // vellapp's control ids are used here.
@@ -15,6 +16,7 @@
 #include <shellapi.h>
 
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,7 +39,8 @@ struct SenderResult {
 
 class Vellapp : public InstalledSuite<Vellapp> {
 public:
-  static constexpr const char* kPrograms[] = {"vellapp.exe", "handoff_sender.exe"};
+  static constexpr const char* kPrograms[] = {"vellapp.exe", "handoff_sender.exe",
+                                              "ravelock.chm"};
 
 protected:
   void SetUp() override {
@@ -66,8 +69,11 @@ protected:
     return result;
   }
 
-  // Answers the encrypt key dialog with a new key, not keeping originals.
-  static void answerEncryptKey() { gui::answerEncryptKey(wide(kKey), L"hand-off"); }
+  // Answers the encrypt key dialog with a new key under `keyName`, not
+  // keeping originals.
+  static void answerEncryptKey(const wchar_t* keyName = L"hand-off") {
+    gui::answerEncryptKey(wide(kKey), keyName);
+  }
 
   // Three files and a folder with two files.
   std::vector<std::string> makeItems() {
@@ -84,15 +90,24 @@ protected:
   }
 };
 
+// The main window's children carry their templates' numbers as ids.
+constexpr int kPageTemplates[] = {IDD_ENCRYPT_DECRYPT_PAGE, IDD_KEY_MANAGER_PAGE,
+                                  IDD_PREFERENCES_PAGE, IDD_ABOUT_PAGE};
+
 unsigned shownPage(HWND window) {
+  unsigned shown = 99;
   for (unsigned page = 0; page < 4; ++page)
-    if (itemChecked(window, IDC_PAGE_FIRST + page))
-      return page;
-  return 99;
+    if (itemVisible(window, kPageTemplates[page]))
+      shown = shown == 99 ? page : 98; // two pages at once
+  return shown;
+}
+
+HWND leftBar(HWND window) {
+  return GetDlgItem(window, IDD_LEFT_BAR);
 }
 
 // The page switch, else the stored page (a value past 3 gives About); the
-// page showing at the end is stored.
+// page showing at the end is stored, however the window was closed.
 TEST_F(Vellapp, StartPageAndThePageKeptOnClose) {
   struct Case {
     const wchar_t* arguments;
@@ -101,9 +116,11 @@ TEST_F(Vellapp, StartPageAndThePageKeptOnClose) {
   };
   const Case cases[] = {
       {L"/A", "1", 3}, {L"\" /d \"", nullptr, 1}, {L"/x", "2", 2}, {L"", "0", 0},
-      {L"", "7", 3},   {L"", nullptr, 3},
+      {L"", "7", 3},   {L"", nullptr, 3},         {L"/c", "3", 0}, {L"/O", nullptr, 2},
+      {L"/a", "0", 3},
   };
   bool first = true;
+  unsigned run = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "arguments [" << fs::path(c.arguments).string()
                                     << "] stored " << (c.stored ? c.stored : "none"));
@@ -121,10 +138,19 @@ TEST_F(Vellapp, StartPageAndThePageKeptOnClose) {
       screenshot(window, "MainWindow");
     first = false;
     const unsigned next = (c.page + 1) % 4;
-    click(window, IDC_PAGE_FIRST + next);
+    click(leftBar(window), IDC_PAGE_FIRST + next);
     EXPECT_TRUE(waitUntil("the next page", [&] { return shownPage(window) == next; }));
     EXPECT_EQ(shownPage(window), next);
-    click(window, IDC_EXIT);
+    // Exit, the close box and Escape each keep the page.
+    switch (run++ % 3) {
+    case 0: click(leftBar(window), IDC_EXIT); break;
+    case 1: PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+    default:
+      SetForegroundWindow(window);
+      EXPECT_TRUE(waitUntil("a focused control", [&] { return focusedWindow(window); }));
+      pressKey(focusedWindow(window), VK_ESCAPE);
+      break;
+    }
     EXPECT_TRUE(app->waitForExit(kWindowTimeoutMs));
     EXPECT_EQ(options::getAppPage(99, optionsAt()), next);
   }
@@ -264,6 +290,279 @@ TEST_F(Vellapp, NoKeyServerConnectionIsAnInternalError) {
   EXPECT_TRUE(app->waitForExit(kWindowTimeoutMs));
   CloseHandle(squatter);
   connectKeys();
+}
+
+// --- The main window: its pages at two sizes, navigation, the icon
+// buttons, help, and the Encrypt & Decrypt page's commands.
+
+const wchar_t* const kPageSwitches[] = {L"/c", L"/d", L"/o", L"/a"};
+const char* const kPageNames[] = {"EncryptDecrypt", "KeyManager", "Preferences", "About"};
+const wchar_t* const kPageTitles[] = {L"Encrypt & Decrypt", L"Key Manager",
+                                      L"Preferences", L"About"};
+constexpr int kPanelTemplates[] = {IDD_TOP_BAR, IDD_LEFT_BAR, IDD_HEADER,
+                                   IDD_PICTURE_PANEL};
+const std::wstring kHelpWindowClass = L"HH Parent";
+const std::wstring kHelpWindowTitle = L"Ravelock Help";
+
+HWND pageOf(HWND window, unsigned page) {
+  return GetDlgItem(window, kPageTemplates[page]);
+}
+HWND headerOf(HWND window) {
+  return GetDlgItem(window, IDD_HEADER);
+}
+
+// Where a child lies in its parent's client area.
+RECT boxOf(HWND child) {
+  RECT box{};
+  GetWindowRect(child, &box);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&box), 2);
+  return box;
+}
+SIZE clientOf(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return {client.right, client.bottom};
+}
+
+// The panels and the shown page of a main window.
+std::vector<HWND> panelsOf(HWND window, unsigned page) {
+  std::vector<HWND> panels;
+  for (int id : kPanelTemplates)
+    panels.push_back(GetDlgItem(window, id));
+  panels.push_back(pageOf(window, page));
+  return panels;
+}
+
+// Each page at the size it opens with and at 1.5 times its width and
+// height: the panels keep their margins, the pages keep their distance
+// above the picture, nothing overlaps or leaves the window.
+TEST_F(Vellapp, EveryPageAtTwoSizes) {
+  for (unsigned page = 0; page < 4; ++page) {
+    SCOPED_TRACE(kPageNames[page]);
+    auto app = vellapp(kPageSwitches[page]);
+    HWND window = waitForWindow(app->id(), kMainTitle, kWindowTimeoutMs, kDialogClass);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(shownPage(window), page);
+    EXPECT_EQ(windowText(headerOf(window)), kPageTitles[page]);
+    const std::vector<HWND> panels = panelsOf(window, page);
+    std::vector<RECT> first;
+    for (HWND panel : panels)
+      first.push_back(boxOf(panel));
+    const SIZE firstClient = clientOf(window);
+    screenshot(window, (std::string("MainWindow") + kPageNames[page]).c_str());
+
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    SetWindowPos(window, nullptr, 8, 8, (frame.right - frame.left) * 3 / 2,
+                 (frame.bottom - frame.top) * 3 / 2, SWP_NOZORDER);
+    // The shown page, last of the panels, is moved after the others.
+    ASSERT_TRUE(waitUntil("the page to follow the resize", [&] {
+      return clientOf(window).cx > firstClient.cx &&
+             boxOf(panels.back()).right > first.back().right;
+    }));
+    const SIZE client = clientOf(window);
+    std::vector<RECT> now;
+    for (HWND panel : panels)
+      now.push_back(boxOf(panel));
+    const auto rightMargin = [&](const RECT& box, LONG width) {
+      return width - box.right;
+    };
+    const auto bottomMargin = [&](const RECT& box, LONG height) {
+      return height - box.bottom;
+    };
+    enum { kTop, kLeft, kHeader, kPicture, kPage };
+    for (int panel : {kTop, kHeader, kPage, kPicture})
+      EXPECT_EQ(rightMargin(now[panel], client.cx),
+                rightMargin(first[panel], firstClient.cx))
+          << panel;
+    EXPECT_EQ(now[kTop].bottom - now[kTop].top, first[kTop].bottom - first[kTop].top);
+    EXPECT_EQ(now[kLeft].right, first[kLeft].right);
+    EXPECT_EQ(bottomMargin(now[kLeft], client.cy),
+              bottomMargin(first[kLeft], firstClient.cy));
+    EXPECT_EQ(bottomMargin(now[kPicture], client.cy),
+              bottomMargin(first[kPicture], firstClient.cy));
+    EXPECT_EQ(now[kPicture].right - now[kPicture].left,
+              first[kPicture].right - first[kPicture].left);
+    EXPECT_EQ(now[kPicture].top - now[kPage].bottom,
+              first[kPicture].top - first[kPage].bottom);
+    for (std::size_t a = 0; a < now.size(); ++a) {
+      EXPECT_GE(now[a].left, 0);
+      EXPECT_GE(now[a].top, 0);
+      EXPECT_LE(now[a].right, client.cx);
+      EXPECT_LE(now[a].bottom, client.cy);
+      for (std::size_t b = a + 1; b < now.size(); ++b) {
+        RECT both{};
+        EXPECT_FALSE(IntersectRect(&both, &now[a], &now[b])) << a << " and " << b;
+      }
+    }
+    screenshot(window, (std::string("MainWindow") + kPageNames[page] + "Large").c_str());
+    click(leftBar(window), IDC_EXIT);
+    EXPECT_TRUE(app->waitForExit(kWindowTimeoutMs));
+  }
+}
+
+// The left bar's button of the shown page neither hides nor shows a page
+// (a page hidden from outside stays hidden) but sets the title again; the
+// system menu's item shows About; other programs know the window by its
+// answer to 1350.
+TEST_F(Vellapp, NavigationAndTheAnswerToOtherPrograms) {
+  auto app = vellapp(L"/c");
+  HWND window = waitForWindow(app->id(), kMainTitle, kWindowTimeoutMs, kDialogClass);
+  ASSERT_NE(window, nullptr);
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(window, handoff::UM_ARE_YOU_MAIN_WINDOW, 0, 0,
+                                  SMTO_NORMAL, 2000, &answer));
+  EXPECT_EQ(static_cast<long>(answer), handoff::kMainWindowAnswer);
+
+  ShowWindow(pageOf(window, 0), SW_HIDE);
+  SetWindowTextW(headerOf(window), L"-");
+  click(leftBar(window), IDC_PAGE_ENCRYPT_DECRYPT);
+  ASSERT_TRUE(waitUntil("the title set again",
+                        [&] { return windowText(headerOf(window)) == kPageTitles[0]; }));
+  EXPECT_FALSE(IsWindowVisible(pageOf(window, 0)));
+  ShowWindow(pageOf(window, 0), SW_SHOW);
+
+  PostMessageW(window, WM_SYSCOMMAND, 16, 0);
+  ASSERT_TRUE(waitUntil("the About page", [&] { return shownPage(window) == 3; }));
+  EXPECT_EQ(windowText(headerOf(window)), kPageTitles[3]);
+  click(leftBar(window), IDC_PAGE_KEY_MANAGER);
+  ASSERT_TRUE(waitUntil("the Key manager page", [&] { return shownPage(window) == 1; }));
+  EXPECT_EQ(windowText(headerOf(window)), kPageTitles[1]);
+  screenshot(window, "MainWindowKeyManagerSelected");
+  click(leftBar(window), IDC_EXIT);
+  EXPECT_TRUE(app->waitForExit(kWindowTimeoutMs));
+}
+
+// The mouse over an icon button gives it the focus; Tab and Down go to the
+// next of the ring, Up to the previous; Enter runs its command.
+TEST_F(Vellapp, IconButtonsRingForTheKeyboard) {
+  auto app = vellapp(L"/c");
+  HWND window = waitForWindow(app->id(), kMainTitle, kWindowTimeoutMs, kDialogClass);
+  ASSERT_NE(window, nullptr);
+  HWND page = pageOf(window, 0);
+  HWND buttons[4];
+  for (int i = 0; i < 4; ++i)
+    buttons[i] = GetDlgItem(page, IDC_PLACE_ENCRYPT_FILES + i);
+  SetForegroundWindow(window);
+  PostMessageW(buttons[0], WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  ASSERT_TRUE(waitUntil("the focus on the first button",
+                        [&] { return focusedWindow(window) == buttons[0]; }));
+  struct Step {
+    WPARAM key;
+    int to;
+  };
+  const Step steps[] = {{VK_TAB, 1}, {VK_DOWN, 2}, {VK_DOWN, 3},
+                        {VK_TAB, 0}, {VK_UP, 3},   {VK_UP, 2}};
+  int at = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(testing::Message() << "key " << step.key << " from " << at);
+    pressKey(buttons[at], step.key);
+    EXPECT_TRUE(waitUntil(
+        "the focus to move", [&] { return focusedWindow(window) == buttons[step.to]; },
+        3000));
+    at = step.to;
+  }
+  screenshot(window, "IconButtonFocus");
+  // Enter on "Encrypt folder" opens the folder browser, marked as pressed.
+  pressKey(buttons[2], VK_RETURN);
+  HWND browser =
+      waitForWindow(app->id(), L"Browse for Folder", kWindowTimeoutMs, kDialogClass);
+  ASSERT_NE(browser, nullptr);
+  screenshot(window, "IconButtonPressed");
+  click(browser, IDCANCEL);
+  EXPECT_TRUE(waitUntilGone(browser));
+  click(leftBar(window), IDC_EXIT);
+  EXPECT_TRUE(app->waitForExit(kWindowTimeoutMs));
+}
+
+// F1 and the Help button open the current page's topic, the About page's
+// second button the introduction: each an HTML Help window.
+TEST_F(Vellapp, HelpOpensTheHelpWindow) {
+  struct Case {
+    const wchar_t* arguments;
+    const char* how;
+  };
+  for (const Case& c :
+       {Case{L"/o", "F1"}, Case{L"/c", "Help button"}, Case{L"/a", "About page"}}) {
+    SCOPED_TRACE(c.how);
+    auto app = vellapp(c.arguments);
+    HWND window = waitForWindow(app->id(), kMainTitle, kWindowTimeoutMs, kDialogClass);
+    ASSERT_NE(window, nullptr);
+    if (std::string(c.how) == "F1") {
+      pressKey(focusedWindow(window), VK_F1);
+    } else if (std::string(c.how) == "Help button") {
+      click(GetDlgItem(window, IDD_TOP_BAR), IDC_HELP_BUTTON);
+    } else {
+      HWND help = GetDlgItem(pageOf(window, 3), IDC_PLACE_HELP_FILE);
+      PostMessageW(help, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    }
+    HWND helpWindow =
+        waitForWindow(app->id(), kHelpWindowTitle, kWindowTimeoutMs, kHelpWindowClass);
+    EXPECT_NE(helpWindow, nullptr);
+    if (std::string(c.how) == "F1")
+      screenshot(helpWindow, "HelpWindow");
+    if (helpWindow)
+      PostMessageW(helpWindow, WM_CLOSE, 0, 0);
+    click(leftBar(window), IDC_EXIT);
+    EXPECT_TRUE(app->waitForExit(kWindowTimeoutMs));
+  }
+}
+
+// The four commands of the Encrypt & Decrypt page, end to end: files chosen
+// in the Open dialog and a folder in the folder browser are encrypted and
+// decrypted by the engine, and the main window comes back to the front.
+TEST_F(Vellapp, TheEncryptDecryptPageRunsTheEngine) {
+  const std::vector<std::string> items = makeItems();
+  auto app = vellapp(L"/c");
+  HWND window = waitForWindow(app->id(), kMainTitle, kWindowTimeoutMs, kDialogClass);
+  ASSERT_NE(window, nullptr);
+  HWND page = pageOf(window, 0);
+  const auto press = [&](int placeholder) {
+    PostMessageW(GetDlgItem(page, placeholder), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  };
+  const auto backInFront = [&] {
+    EXPECT_TRUE(waitUntil(
+        "the main window in front", [&] { return GetForegroundWindow() == window; },
+        5000));
+  };
+
+  press(IDC_PLACE_ENCRYPT_FILES);
+  ASSERT_TRUE(
+      answerOpenFiles(app->id(), data.path().wstring(), {L"one.txt", L"two.doc"}));
+  answerEncryptKey();
+  confirmSuccess(app->id());
+  backInFront();
+  for (const char* name : {"one.txt", "two.doc"}) {
+    EXPECT_FALSE(fs::exists(data.file(name))) << name;
+    EXPECT_TRUE(fs::exists(data.file(name) + ".rlk")) << name;
+  }
+  EXPECT_EQ(readFile(data.file("three four.txt")), "content of three four.txt");
+
+  press(IDC_PLACE_ENCRYPT_FOLDER);
+  ASSERT_TRUE(answerFolderBrowser(app->id(), wide(data.file("folder"))));
+  answerEncryptKey(L"folder key");
+  confirmSuccess(app->id());
+  backInFront();
+  EXPECT_TRUE(fs::exists(data.file("folder\\inner.txt.rlk")));
+  EXPECT_FALSE(fs::exists(data.file("folder\\inner.txt")));
+
+  // The key was remembered: decrypting asks nothing.
+  press(IDC_PLACE_DECRYPT_FOLDER);
+  ASSERT_TRUE(answerFolderBrowser(app->id(), wide(data.file("folder"))));
+  confirmSuccess(app->id());
+  backInFront();
+  EXPECT_EQ(readFile(data.file("folder\\inner.txt")), "inner");
+  EXPECT_EQ(readFile(data.file("folder\\second.bin")), std::string(5000, 'b'));
+
+  press(IDC_PLACE_DECRYPT_FILES);
+  ASSERT_TRUE(answerOpenFiles(app->id(), data.path().wstring(), {L"one.txt.rlk"}));
+  confirmSuccess(app->id());
+  backInFront();
+  EXPECT_EQ(readFile(data.file("one.txt")), "content of one.txt");
+  EXPECT_TRUE(fs::exists(data.file("two.doc.rlk")));
+
+  click(leftBar(window), IDC_EXIT);
+  EXPECT_TRUE(app->waitForExit(kWindowTimeoutMs));
 }
 
 } // namespace
