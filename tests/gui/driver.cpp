@@ -491,11 +491,11 @@ bool answerOpenFiles(DWORD pid, const std::wstring& folder,
   for (const wchar_t* name : names)
     chosen +=
         names.size() == 1 ? std::wstring(name) : L"\"" + std::wstring(name) + L"\" ";
-  // The name field empties once the dialog went to the folder.
-  if (!waitUntil(
-          "the Open dialog in the folder",
-          [&] { return itemText(dialog, kFileName).empty(); }, ms))
-    return false;
+  // The name field empties once the dialog went to the folder; a dialog
+  // that already shows it may keep the text, so the names follow either way.
+  static_cast<void>(waitUntil(
+      "the Open dialog in the folder",
+      [&] { return itemText(dialog, kFileName).empty(); }, ms));
   setItemText(dialog, kFileName, chosen);
   click(dialog, IDOK);
   return waitUntilGone(dialog, ms);
