@@ -82,7 +82,7 @@ private:
 bool readFully(File& file, std::span<std::byte> buffer, std::size_t& got);
 
 // Writes all of `data`, going on after short writes; false when a write
-// fails or transfers nothing.
+// fails or transfers nothing (then with the full disk's error).
 bool writeFully(File& file, std::span<const std::byte> data);
 
 } // namespace ravelock::platform
