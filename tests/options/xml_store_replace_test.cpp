@@ -137,6 +137,19 @@ TEST_F(XmlStoreReplace, ALinkIsWrittenThroughAndStaysALink) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(elsewhere.path()), {}), 1);
 }
 
+// A FIFO in the options file's place is neither read (it would block) nor
+// replaced.
+TEST_F(XmlStoreReplace, AFifoIsNoOptionsFile) {
+  ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+  std::string text;
+  EXPECT_EQ(getText(text, "fish_size"), -1);
+  EXPECT_EQ(setUnsigned(1, "fish_size"), -1);
+  struct stat st;
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(strayFiles(), 0);
+}
+
 TEST_F(XmlStoreReplace, ThePermissionsAndGroupAreKept) {
   ASSERT_EQ(setUnsigned(1, "fish_size"), 0);
   for (mode_t mode : {0600, 0640, 0604, 0444}) {
