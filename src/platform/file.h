@@ -40,9 +40,9 @@ public:
   File& operator=(const File&) = delete;
   ~File();
 
-  // An unopened File when the system refuses; isOpen() tells. Only regular
-  // files on a disk are opened: a folder, FIFO, socket or device is refused
-  // at once (natively the open itself never blocks).
+  // An unopened File when the system refuses; isOpen() tells. A folder is
+  // never opened; natively neither is a FIFO, socket or device: only
+  // regular files, and the open itself never blocks.
   static File open(const char* path, Access access, Share share, Disposition disposition);
 
   bool isOpen() const { return handle_ != kInvalid; }

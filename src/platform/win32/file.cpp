@@ -71,13 +71,6 @@ std::intptr_t backend::openFile(const char* path, Access access, Share share,
                   creationDisposition(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE)
     return backend::kNoHandle;
-  // Only files on a disk: a device name ("CON", "COM1") or a pipe would
-  // block a read or take the bytes somewhere else.
-  if (GetFileType(h) != FILE_TYPE_DISK) {
-    CloseHandle(h);
-    SetLastError(ERROR_BAD_FILE_TYPE);
-    return backend::kNoHandle;
-  }
   return reinterpret_cast<std::intptr_t>(h);
 }
 
