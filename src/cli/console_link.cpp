@@ -83,7 +83,7 @@ void ConsoleLink::draw(unsigned percent) {
     bar[i] = i < filled ? '#' : '.';
   bar[kWidth] = '\0';
   std::fprintf(stderr, "\r\033[K%-11s [%s] %3u%%  %s", phase_, bar, percent,
-               file_.c_str());
+               printable(file_).c_str());
   std::fflush(stderr);
   drawn_ = true;
 }
@@ -120,7 +120,7 @@ std::intptr_t ConsoleLink::targetExists(char* path) {
     std::fprintf(
         stderr,
         "%s exists. Overwrite it, skip this file, or write to a new name? [o/s/n] ",
-        path);
+        printable(path).c_str());
     std::string answer;
     if (!platform::readConsoleLine(answer, true) || answer == "s" || answer == "S") {
       note(what, path);
@@ -156,9 +156,10 @@ std::intptr_t ConsoleLink::askKey(void* request) {
   if (!platform::stdinIsTerminal())
     return ANSWER_NO;
   clearLine();
-  char prompt[128];
-  std::snprintf(prompt, sizeof prompt, "Key \"%.32s\" for %s: ", r.key->name, r.source);
-  auto typed = cli::askKey(prompt);
+  const std::string keyName(r.key->name, strnlen(r.key->name, kMaxKeyNameLength));
+  const std::string prompt =
+      "Key \"" + printable(keyName) + "\" for " + printable(r.source) + ": ";
+  auto typed = cli::askKey(prompt.c_str());
   if (!typed || !keyProblem(*typed).empty()) {
     if (typed)
       platform::secureWipe(typed->data(), typed->size());
@@ -179,11 +180,11 @@ std::intptr_t ConsoleLink::askRepeated(char* path, bool writeFailed) {
     return ANSWER_NO;
   clearLine();
   if (writeFailed)
-    std::fprintf(stderr, "Cannot write %s.\n", path);
+    std::fprintf(stderr, "Cannot write %s.\n", printable(path).c_str());
   std::fprintf(stderr,
                "The decrypted file is itself encrypted and %s is taken.\n"
                "Name to save it under (empty to drop it): ",
-               path);
+               printable(path).c_str());
   std::string name;
   if (!platform::readConsoleLine(name, true) || name.empty() || name.size() >= kMaxPath)
     return ANSWER_NO;

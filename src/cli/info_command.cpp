@@ -50,16 +50,18 @@ int runInfo(std::span<char* const> args) {
       continue;
     }
     if (!endOfOptions && a.size() > 1 && a[0] == '-') {
-      std::fprintf(stderr, "ravelock info: unknown option '%s'\n", arg);
+      std::fprintf(stderr, "ravelock info: unknown option '%s'\n",
+                   printable(arg).c_str());
       return kExitUsage;
     }
     ++files;
     engine::HeaderInfo info{};
     const std::int32_t result = engine::testEncryptedFile(arg, &info);
     if (result == 0) {
-      std::printf("%s: valid encrypted file\n", arg);
+      std::printf("%s: valid encrypted file\n", printable(arg).c_str());
     } else {
-      std::printf("%s: not a valid encrypted file (%d): %s\n", arg, result,
+      std::printf("%s: not a valid encrypted file (%d): %s\n", printable(arg).c_str(),
+                  result,
                   engine::decryptionMessage(static_cast<std::uint32_t>(result)).c_str());
       status = kExitFailed;
     }

@@ -18,6 +18,19 @@ struct WipedString {
   ~WipedString() { platform::secureWipe(text.data(), text.size()); }
 };
 
+// Every source gives its first line: what comes before the first LF, a CR
+// just before it dropped, so a key reads the same from a file written on
+// any system, the environment and the terminal.
+void keepFirstLine(std::string& text) {
+  std::size_t end = text.find('\n');
+  if (end == std::string::npos)
+    end = text.size();
+  if (end > 0 && text[end - 1] == '\r')
+    --end;
+  platform::secureWipe(text.data() + end, text.size() - end);
+  text.resize(end);
+}
+
 bool readKeyFile(const std::string& path, std::string& key) {
   using namespace platform;
   File file =
@@ -30,10 +43,8 @@ bool readKeyFile(const std::string& path, std::string& key) {
   std::size_t got = 0;
   const bool ok = readFully(file, std::as_writable_bytes(std::span(buffer)), got);
   if (ok) {
-    std::size_t end = 0;
-    while (end < got && buffer[end] != '\n' && buffer[end] != '\r')
-      ++end;
-    key.assign(buffer, end);
+    key.assign(buffer, got);
+    keepFirstLine(key);
   }
   secureWipe(buffer, sizeof buffer);
   return ok;
@@ -44,6 +55,10 @@ bool readKeyFile(const std::string& path, std::string& key) {
 std::string keyProblem(const std::string& key) {
   if (key.empty())
     return "the key is empty";
+  // A NUL would end the key wherever it is handled as a C string, so the
+  // key used would not be the key given.
+  if (key.find('\0') != std::string::npos)
+    return "the key holds a NUL byte";
   if (key.size() > kMaxKeyLength)
     return "the key is longer than 56 characters";
   return {};
@@ -61,6 +76,7 @@ std::optional<std::string> askKey(const char* prompt) {
     platform::secureWipe(line.data(), line.size());
     return std::nullopt;
   }
+  keepFirstLine(line);
   return line;
 }
 
@@ -74,6 +90,7 @@ bool obtainKey(const KeySource& source, KeyRecord& key) {
     }
   } else if (const char* fromEnvironment = std::getenv(kKeyEnvironment)) {
     text.text = fromEnvironment;
+    keepFirstLine(text.text);
   } else {
     auto typed = askKey("Key: ");
     if (!typed) {

@@ -17,13 +17,15 @@ struct KeySource {
   bool confirm = true; // a typed key is asked twice
 };
 
-// Fills `key` (key bytes and length; the name is left alone). On failure
+// Fills `key` (key bytes and length; the name is left alone). Every source
+// gives its first line, without the LF or CR LF that ends it. On failure
 // prints why to standard error and returns false: an unreadable key file,
-// no key anywhere, an empty key, one longer than 56 bytes, or two typed
-// keys that differ.
+// no key anywhere, an empty key, one longer than 56 bytes, one holding a
+// NUL byte, or two typed keys that differ.
 bool obtainKey(const KeySource& source, KeyRecord& key);
 
-// Checks a key's length; the message for a refused one, else empty.
+// Checks a key's length and bytes; the message for a refused one, else
+// empty.
 std::string keyProblem(const std::string& key);
 
 // Asks for a key on the terminal without echo; nullopt when there is no

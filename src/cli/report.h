@@ -8,7 +8,8 @@
 namespace ravelock::cli {
 
 // Key names and paths are outside input (files, the key server): control
-// bytes are shown escaped rather than sent to the terminal.
+// bytes are shown escaped rather than sent to the terminal, so a newline
+// in a name neither splits a line nor moves the cursor.
 inline std::string printable(const std::string& text) {
   std::string out;
   for (const char c : text) {
@@ -24,9 +25,11 @@ inline std::string printable(const std::string& text) {
   return out;
 }
 
+// One result per line whatever bytes the path holds (the texts are the
+// report's own, some of several lines).
 inline void printReportLine(std::FILE* out, const std::string& text,
                             const std::string& path) {
-  std::fprintf(out, "%s  >>\"%s\"\n", text.c_str(), path.c_str());
+  std::fprintf(out, "%s  >>\"%s\"\n", text.c_str(), printable(path).c_str());
 }
 
 } // namespace ravelock::cli

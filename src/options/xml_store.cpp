@@ -192,6 +192,8 @@ int XmlSetText(const char* file, std::string_view text, int mode, int placement,
     std::string decoded;
     if (XmlUnescape(old, decoded) && decoded == text)
       return 0;
+    if (!XmlIsWellFormed(previous))
+      return -2;
     const std::size_t start = walk.deepest.start;
     return XmlSpliceFile(file, XmlEscape(text), previous, start, start + old.size()) ? 0
                                                                                      : -1;
@@ -202,6 +204,10 @@ int XmlSetText(const char* file, std::string_view text, int mode, int placement,
   std::string fragment;
   if (buildMissingElements(names.subspan(walk.levels), XmlEscape(text), fragment) != 0)
     return -3;
+  // A file cut short or otherwise damaged is never rewritten: replacing it
+  // with the new nest would throw away every other user's section.
+  if (exists && !XmlIsWellFormed(previous))
+    return -2;
   if (walk.levels == 0)
     return XmlWriteFile(file, fragment) ? 0 : -1;
   const std::size_t at =

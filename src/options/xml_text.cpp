@@ -64,6 +64,36 @@ bool allTagBytes(const char* begin, const char* end) {
   return true;
 }
 
+// Where a walk over the tags of a text stands after one step.
+enum class TagStep {
+  Tag,       // a valid tag was read
+  NoMore,    // no "<" is left
+  Unclosed,  // the text ends before the ">" of the last tag
+  Malformed, // a byte that cannot stand in a tag, or an invalid tag
+};
+
+// Reads the next tag at or after `p` and moves `p` past it. For a tag,
+// `open` is where its "<" stands.
+TagStep nextTag(const char*& p, const char* end, const char*& open, XmlTag& kind,
+                std::string_view& name) {
+  open = static_cast<const char*>(std::memchr(p, '<', end - p));
+  if (!open)
+    return TagStep::NoMore;
+  const char* close =
+      static_cast<const char*>(std::memchr(open + 1, '>', end - open - 1));
+  // A byte that cannot be in a tag makes the file malformed, even when the
+  // text ends before the ">".
+  if (!allTagBytes(open + 1, close ? close : end))
+    return TagStep::Malformed;
+  if (!close)
+    return TagStep::Unclosed;
+  kind = XmlClassifyTag(std::string_view(open, close + 1 - open), name);
+  if (kind == XmlTag::Invalid)
+    return TagStep::Malformed;
+  p = close + 1;
+  return TagStep::Tag;
+}
+
 } // namespace
 
 XmlFind XmlFindChild(std::string_view region, std::string_view name,
@@ -75,22 +105,15 @@ XmlFind XmlFindChild(std::string_view region, std::string_view name,
   bool inMatch = false;
   std::size_t contentStart = 0;
   const char* p = base;
-  while (p != end) {
-    const char* open = static_cast<const char*>(std::memchr(p, '<', end - p));
-    if (!open)
-      break;
-    const char* close =
-        static_cast<const char*>(std::memchr(open + 1, '>', end - open - 1));
-    // A byte that cannot be in a tag makes the file malformed, even when the
-    // region ends before the ">".
-    if (!allTagBytes(open + 1, close ? close : end))
-      return XmlFind::Malformed;
-    if (!close)
-      return XmlFind::Absent;
+  for (;;) {
+    const char* open = nullptr;
+    XmlTag kind;
     std::string_view tagName;
-    const XmlTag kind = XmlClassifyTag(std::string_view(open, close + 1 - open), tagName);
-    if (kind == XmlTag::Invalid)
+    const TagStep step = nextTag(p, end, open, kind, tagName);
+    if (step == TagStep::Malformed)
       return XmlFind::Malformed;
+    if (step != TagStep::Tag)
+      return XmlFind::Absent;
     if (kind == XmlTag::End) {
       if (depth < 0)
         return XmlFind::Malformed;
@@ -104,12 +127,33 @@ XmlFind XmlFindChild(std::string_view region, std::string_view name,
       ++depth;
       if (!inMatch && depth == 0 && tagName == name) {
         inMatch = true;
-        contentStart = static_cast<std::size_t>(close + 1 - base);
+        contentStart = static_cast<std::size_t>(p - base);
       }
     }
-    p = close + 1;
   }
-  return XmlFind::Absent;
+}
+
+bool XmlIsWellFormed(std::string_view document) {
+  std::size_t depth = 0;
+  const char* p = document.data();
+  const char* const end = p + document.size();
+  for (;;) {
+    const char* open = nullptr;
+    XmlTag kind;
+    std::string_view name;
+    const TagStep step = nextTag(p, end, open, kind, name);
+    if (step == TagStep::NoMore)
+      return depth == 0;
+    if (step != TagStep::Tag)
+      return false;
+    if (kind == XmlTag::Start) {
+      ++depth;
+    } else if (kind == XmlTag::End) {
+      if (depth == 0)
+        return false;
+      --depth;
+    }
+  }
 }
 
 namespace {

@@ -52,6 +52,12 @@ struct XmlContent {
 // invalid tag or an end tag without its start.
 XmlFind XmlFindChild(std::string_view region, std::string_view name, XmlContent& content);
 
+// Whether `document` holds only valid tags, as many end tags as start tags
+// and never an end tag more than the start tags before it (names are not
+// paired, as the walk does not pair them). A whole file is rewritten only
+// when it passes, so a file cut short loses nothing it holds.
+bool XmlIsWellFormed(std::string_view document);
+
 // Decodes the references "&lt;" "&gt;" "&amp;" "&apos;" "&quot;" "&#N;" and
 // "&#xH;" into `out` (replacing it). False when the value is not clean: it
 // holds "<", ">" or an "&" that starts none of these (all copied as they are).

@@ -40,6 +40,7 @@ std::uint32_t getAttributes(const char* path);
 bool setAttributes(const char* path, std::uint32_t attributes);
 bool moveFile(const char* from, const char* to, bool replace);
 bool deleteFile(const char* path);
+bool carryOverOwnerAndMode(const char* from, const char* to);
 bool removeFolder(const char* path);
 bool copyFile(const char* from, const char* to);
 std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,

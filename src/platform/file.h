@@ -40,7 +40,9 @@ public:
   File& operator=(const File&) = delete;
   ~File();
 
-  // An unopened File when the system refuses; isOpen() tells.
+  // An unopened File when the system refuses; isOpen() tells. A folder is
+  // never opened; natively neither is a FIFO, socket or device: only
+  // regular files, and the open itself never blocks.
   static File open(const char* path, Access access, Share share, Disposition disposition);
 
   bool isOpen() const { return handle_ != kInvalid; }
@@ -82,7 +84,7 @@ private:
 bool readFully(File& file, std::span<std::byte> buffer, std::size_t& got);
 
 // Writes all of `data`, going on after short writes; false when a write
-// fails or transfers nothing.
+// fails or transfers nothing (then with the full disk's error).
 bool writeFully(File& file, std::span<const std::byte> data);
 
 } // namespace ravelock::platform

@@ -74,8 +74,14 @@ bool readFully(File& file, std::span<std::byte> buffer, std::size_t& got) {
 bool writeFully(File& file, std::span<const std::byte> data) {
   for (std::size_t done = 0; done < data.size();) {
     std::size_t n = 0;
-    if (!file.write(data.subspan(done), n) || n == 0)
+    if (!file.write(data.subspan(done), n))
       return false;
+    // A write that takes nothing and reports no error meets a full disk;
+    // say so, or the caller would report whatever error came last.
+    if (n == 0) {
+      backend::reportFault(Op::Write, Fault::NoSpace);
+      return false;
+    }
     done += n;
   }
   return true;

@@ -36,6 +36,19 @@ bool moveFile(const char* from, const char* to, bool replace);
 
 bool deleteFile(const char* path);
 
+// The file that `path` finally names when it is a symbolic link (each
+// link's target taken beside the link when it is relative, the target
+// itself need not exist); `path` itself when it is no link or its links
+// cannot be read. Windows: `path` itself.
+std::string followFileLinks(const char* path);
+
+// Gives `to` the permission bits and, where the caller may, the owner and
+// group of `from`, so a replacement is as private as the file it replaces.
+// Windows: nothing to do (the replacement is made in the same folder and
+// takes its access rules from there). Fault injection counts it as a
+// SetAttributes.
+bool carryOverOwnerAndMode(const char* from, const char* to);
+
 // Makes one folder (its parent must exist).
 bool createFolder(const std::string& path);
 

@@ -25,6 +25,10 @@ bool deleteFile(const char* path) {
   return !backend::refused(Op::Delete) && backend::deleteFile(path);
 }
 
+bool carryOverOwnerAndMode(const char* from, const char* to) {
+  return !backend::refused(Op::SetAttributes) && backend::carryOverOwnerAndMode(from, to);
+}
+
 bool removeFolder(const char* path) {
   return !backend::refused(Op::Delete) && backend::removeFolder(path);
 }

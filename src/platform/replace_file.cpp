@@ -1,8 +1,10 @@
 #include "platform/replace_file.h"
+#include "platform/directory.h"
 #include "platform/file.h"
 #include "platform/filesystem.h"
 #include "platform/system_error.h"
 
+#include <random>
 #include <span>
 #include <string>
 
@@ -10,8 +12,13 @@ namespace ravelock::platform {
 
 namespace {
 
-// Leftovers of a crashed writer are skipped, not reused.
-constexpr int kTemporaryNameTries = 100;
+// Random names collide only by chance; a few tries settle it.
+constexpr int kTemporaryNameTries = 16;
+
+// A temporary file of a writer that crashed. A live writer holds its own
+// for well under this (and on Windows keeps it unshared, so it cannot be
+// opened to be judged at all).
+constexpr std::uint64_t kStaleAfter = 10ull * 60 * 10'000'000; // 10 minutes, file time
 
 // Cleans up after a failure without losing the failure's own error code.
 class KeepFirstError {
@@ -30,12 +37,38 @@ std::string folderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// A new, empty file beside `path`.
+constexpr char kTemporarySuffix[] = ".tmp";
+
+// "<prefix>" hexadecimal digits ".tmp": the names this writer makes (and the
+// decimal ones earlier versions made).
+bool isTemporaryName(std::string_view name, std::string_view prefix) {
+  if (!name.starts_with(prefix) || !name.ends_with(kTemporarySuffix))
+    return false;
+  const std::string_view digits = name.substr(
+      prefix.size(), name.size() - prefix.size() - (sizeof kTemporarySuffix - 1));
+  if (digits.empty())
+    return false;
+  for (char c : digits)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
+      return false;
+  return true;
+}
+
+// A new, empty file beside `path`, created exclusively under a name no
+// other writer is likely to pick.
 File createTemporary(const std::string& path, std::string_view prefix,
                      std::string& name) {
+  static constexpr char kHex[] = "0123456789abcdef";
   const std::string folder = folderOf(path);
+  std::random_device random;
   for (int n = 0; n < kTemporaryNameTries; ++n) {
-    name = folder + std::string(prefix) + std::to_string(n) + ".tmp";
+    std::uint32_t bits = random();
+    std::string digits(8, '0');
+    for (char& digit : digits) {
+      digit = kHex[bits & 0xF];
+      bits >>= 4;
+    }
+    name = folder + std::string(prefix) + digits + kTemporarySuffix;
     File file =
         File::open(name.c_str(), Access::Write, Share::None, Disposition::CreateNew);
     if (file.isOpen() || !pathExists(name.c_str()))
@@ -44,20 +77,41 @@ File createTemporary(const std::string& path, std::string_view prefix,
   return File();
 }
 
-// A short write is a failure: on a file it means the disk is full.
-bool writeWhole(File& file, std::string_view bytes) {
-  if (bytes.empty())
-    return true;
-  std::size_t written = 0;
-  return file.write(std::as_bytes(std::span(bytes.data(), bytes.size())), written) &&
-         written == bytes.size();
+// Removes the temporary files of crashed writers: those whose last write is
+// well before that of `fresh`, just made. Best effort: nothing here fails
+// the write.
+void removeStaleTemporaries(const std::string& folder, std::string_view prefix,
+                            const File& fresh, const std::string& freshName) {
+  KeepFirstError keep;
+  FileTimes now;
+  if (!fresh.getTimes(now) || now.lastWrite < kStaleAfter)
+    return;
+  const auto entries = listDirectory(folder, std::string("*") + kTemporarySuffix);
+  if (!entries)
+    return;
+  for (const DirectoryEntry& entry : *entries) {
+    const std::string name = folder + entry.name;
+    if ((entry.attributes & kAttrDirectory) || name == freshName ||
+        !isTemporaryName(entry.name, prefix))
+      continue;
+    FileTimes times;
+    bool stale = false;
+    {
+      File old =
+          File::open(name.c_str(), Access::Read, Share::Read, Disposition::OpenExisting);
+      stale = old.isOpen() && old.getTimes(times) && times.lastWrite != 0 &&
+              times.lastWrite < now.lastWrite - kStaleAfter;
+    }
+    if (stale)
+      deleteFile(name.c_str());
+  }
 }
 
 bool writeTemporary(const std::string& temporary, File& file,
                     std::initializer_list<std::string_view> pieces) {
   bool ok = true;
   for (std::string_view piece : pieces)
-    ok = ok && writeWhole(file, piece);
+    ok = ok && writeFully(file, std::as_bytes(std::span(piece.data(), piece.size())));
   ok = ok && file.flush();
   if (!ok) {
     KeepFirstError keep;
@@ -71,16 +125,22 @@ bool writeTemporary(const std::string& temporary, File& file,
 
 } // namespace
 
-bool replaceFile(const char* path, bool mustExist, std::string_view temporaryPrefix,
+bool replaceFile(const char* givenPath, bool mustExist, std::string_view temporaryPrefix,
                  std::initializer_list<std::string_view> pieces) {
+  // Through a link the link's target is replaced; the link stays a link.
+  const std::string target = followFileLinks(givenPath);
+  const char* const path = target.c_str();
   const std::uint32_t oldAttributes = getAttributes(path);
   const bool existed = oldAttributes != kInvalidAttributes;
   if (mustExist && !existed)
     return false;
 
   std::string temporary;
-  File file = createTemporary(path, temporaryPrefix, temporary);
-  if (!file.isOpen() || !writeTemporary(temporary, file, pieces))
+  File file = createTemporary(target, temporaryPrefix, temporary);
+  if (!file.isOpen())
+    return false;
+  removeStaleTemporaries(folderOf(target), temporaryPrefix, file, temporary);
+  if (!writeTemporary(temporary, file, pieces))
     return false;
 
   auto fail = [&](bool restoreAttributes) {
@@ -90,11 +150,15 @@ bool replaceFile(const char* path, bool mustExist, std::string_view temporaryPre
     deleteFile(temporary.c_str());
     return false;
   };
+  if (existed && !carryOverOwnerAndMode(path, temporary.c_str()))
+    return fail(false);
   // The new file keeps what a fresh file lacks (hidden, system...), but a
-  // read-only file is written and stays writable afterwards.
-  constexpr std::uint32_t kFreshFileBits = kAttrReadOnly | kAttrArchive | kAttrNormal;
+  // read-only file is written and stays writable afterwards (its mode, just
+  // carried over, is made writable again).
+  constexpr std::uint32_t kFreshFileBits = kAttrArchive | kAttrNormal;
+  const std::uint32_t kept = oldAttributes & ~kAttrReadOnly;
   if (existed && (oldAttributes & ~kFreshFileBits) != 0 &&
-      !setAttributes(temporary.c_str(), oldAttributes & ~kAttrReadOnly))
+      !setAttributes(temporary.c_str(), kept ? kept : kAttrNormal))
     return fail(false);
   // A read-only target refuses to be replaced.
   const bool readOnly = existed && (oldAttributes & kAttrReadOnly);

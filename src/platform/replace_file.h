@@ -12,10 +12,15 @@ namespace ravelock::platform {
 
 // Replaces `path` with the concatenation of `pieces`, creating it when
 // missing unless `mustExist` (then a file deleted since it was read is a
-// failure). The temporary file is "<folder><prefix>N.tmp", short so that it
-// fits wherever the file's own name does. A read-only file is replaced and
-// left writable; other attributes carry over. On failure the system error
-// is that of the failing call.
+// failure). A symbolic link is written through: its target is replaced and
+// the link stays. The temporary file is "<folder><prefix>XXXXXXXX.tmp" (8
+// random hexadecimal digits), short so that it fits wherever the file's
+// own name does, and created exclusively; such files of crashed writers,
+// older than a few minutes, are removed. The new file has the old one's
+// permission bits and, where the caller may set them, its owner and group.
+// A read-only file is replaced and left writable; other attributes carry
+// over. On failure the system error is that of the failing call (a full
+// disk's when a write takes nothing).
 bool replaceFile(const char* path, bool mustExist, std::string_view temporaryPrefix,
                  std::initializer_list<std::string_view> pieces);
 

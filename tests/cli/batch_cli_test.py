@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """ravelock encrypt and decrypt over folders: subfolders with -r, the report
-of failures in the error report's line format, and Ctrl-C (natively) ending
+of failures in the error report's line format (one line per result, control
+bytes in names escaped), and Ctrl-C (natively) ending
 the run with status 130 and nothing half-written.
 Usage: batch_cli_test.py [EMULATOR...] RAVELOCK"""
 import os
@@ -37,6 +38,17 @@ def main(command):
             failures.append(f"decrypt without -r: exit {r.returncode} {tree(top)}")
 
         if not command[0].endswith("wine"):
+            # A name with control bytes is reported on one line, escaped.
+            odd = os.path.join(work, "line\nbreak\x1b[2J.txt")
+            with open(odd, "wb") as f:
+                f.write(b"odd")
+            r = run(command, "encrypt", odd, odd + ".missing", key="pw")
+            shown = os.path.join(work, "line\\x0Abreak\\x1B[2J.txt").encode()
+            lines = (r.stdout + r.stderr).splitlines()
+            if (b'encrypted  >>"' + shown + b'"' not in lines or
+                    b'Unable to open source file.  >>"' + shown + b'.missing"' not in lines):
+                failures.append(f"control bytes in a name: {r.stdout!r} {r.stderr!r}")
+
             big = os.path.join(work, "big.bin")
             with open(big, "wb") as f:
                 f.write(os.urandom(1 << 20) * 96)
@@ -49,7 +61,11 @@ def main(command):
             p.communicate(timeout=60)
             left = sorted(f for f in os.listdir(work) if f.startswith("big"))
             if p.returncode == 130:
-                if left != ["big.bin"] or os.path.getsize(big) != before:
+                # The original, or (when the signal came as the run ended) the
+                # complete result: never half of either.
+                whole = (left == ["big.bin"] and os.path.getsize(big) == before) or (
+                    left == ["big.bin.rlk"] and os.path.getsize(big + ".rlk") == before + 48)
+                if not whole:
                     failures.append(f"Ctrl-C left {left}")
             elif p.returncode != 0:
                 failures.append(f"Ctrl-C: exit {p.returncode}")

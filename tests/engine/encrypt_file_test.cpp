@@ -2,6 +2,7 @@
 #include "engine/files/buffer_crypto.h"
 #include "engine/files/encrypt_file.h"
 #include "engine/known_answers.h"
+#include "engine/results.h"
 #include "platform/file.h"
 #include "platform/filesystem.h"
 #include "support/fault_hooks.h"
@@ -308,6 +309,10 @@ void expectEveryInjectedFailureLeavesTheSourceWhole(const std::string& plain) {
                              s.deleteOriginal);
         },
         [&](Op which, int n, Fault fault, std::int32_t result) {
+          // A disk that fills is the target's failure, never the source's.
+          if (which == Op::Write && fault == Fault::NoSpace) {
+            EXPECT_EQ(result, kEncryptWriteFailed);
+          }
           if (result == 0) {
             EXPECT_TRUE(mayStillSucceed(which, fault, s))
                 << "a failure reported as success";

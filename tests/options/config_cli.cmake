@@ -41,3 +41,13 @@ file(READ ${FILE} left)
 if(NOT left STREQUAL "<?xml version=\"1.0\"?><users_settings/>")
   message(FATAL_ERROR "the damaged file was changed: ${left}")
 endif()
+
+# A file cut short (its last end tag lost) holds other users' sections: it
+# is reported and kept, never replaced by a fresh document.
+set(cut "<users_settings><alice><fish_size>1</fish_size></alice>")
+file(WRITE ${FILE} "${cut}")
+expect(1 "damaged" set fish_size 2)
+file(READ ${FILE} left)
+if(NOT left STREQUAL "${cut}")
+  message(FATAL_ERROR "the file cut short was changed: ${left}")
+endif()

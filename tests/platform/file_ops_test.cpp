@@ -11,6 +11,11 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h> // mkfifo, for the fixture
+#endif
 
 namespace ravelock::platform {
 namespace {
@@ -47,6 +52,41 @@ TEST(FileOps, WriteSeekAndSetEnd) {
   EXPECT_FALSE(File::open(dir.file("none").c_str(), Access::Read, Share::Read,
                           Disposition::OpenExisting)
                    .isOpen());
+}
+
+// Only regular files open, at once and whatever the access: a FIFO without
+// a writer would block the open itself, a device would give endless bytes
+// (natively; Windows opens files of a disk through CreateFile as ever).
+TEST(FileOps, OnlyRegularFilesOpen) {
+  TempDir dir;
+  const std::string folder = dir.path().string();
+  std::vector<std::string> refused = {folder};
+#ifndef _WIN32
+  const std::string fifo = dir.file("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  refused.push_back(fifo);
+  refused.push_back("/dev/zero");
+#endif
+  for (const std::string& path : refused) {
+    for (Access access : {Access::Read, Access::Write, Access::ReadWrite}) {
+      for (Disposition disposition :
+           {Disposition::OpenExisting, Disposition::OpenAlways}) {
+        EXPECT_FALSE(
+            File::open(path.c_str(), access, Share::ReadWrite, disposition).isOpen())
+            << path << " access " << static_cast<int>(access);
+      }
+    }
+  }
+  // A regular file still reads and writes as ever (blocking as usual).
+  const std::string plain = dir.file("plain.bin");
+  writeFile(plain, "abc");
+  File f = File::open(plain.c_str(), Access::ReadWrite, Share::None,
+                      Disposition::OpenExisting);
+  ASSERT_TRUE(f.isOpen());
+  char buffer[8];
+  std::size_t got = 0;
+  ASSERT_TRUE(readFully(f, std::as_writable_bytes(std::span(buffer)), got));
+  EXPECT_EQ(std::string(buffer, got), "abc");
 }
 
 TEST(FileOps, TimesCarryOver) {

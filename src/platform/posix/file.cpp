@@ -49,17 +49,26 @@ std::intptr_t backend::openFile(const char* path, Access access, Share,
   case Disposition::CreateAlways: flags |= O_CREAT | O_TRUNC; break;
   case Disposition::OpenAlways: flags |= O_CREAT; break;
   }
+  // Opened without blocking, so a FIFO without a writer (or a device that
+  // waits) cannot hold the caller; only regular files are taken, and then
+  // reads and writes block as usual.
   int fd;
   do {
-    fd = ::open(path, flags, 0666);
+    fd = ::open(path, flags | O_NONBLOCK, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0)
     return backend::kNoHandle;
-  // Windows opens only files through CreateFile; a folder is not a file here.
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  const bool stated = ::fstat(fd, &st) == 0;
+  if (!stated || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    errno = EISDIR;
+    // A folder is not a file here either, as for CreateFile.
+    errno = !stated ? EIO : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return backend::kNoHandle;
+  }
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+    ::close(fd);
     return backend::kNoHandle;
   }
   return fd;

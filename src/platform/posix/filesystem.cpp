@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <initializer_list>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -65,6 +66,38 @@ bool backend::moveFile(const char* from, const char* to, bool replace) {
 
 bool backend::deleteFile(const char* path) {
   return ::unlink(path) == 0;
+}
+
+std::string followFileLinks(const char* path) {
+  // As many links as the kernel itself follows before giving up (ELOOP).
+  constexpr int kMaxLinks = 40;
+  std::string at = path;
+  for (int i = 0; i < kMaxLinks; ++i) {
+    struct stat st;
+    if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+      return at;
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(at.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target)
+      return path;
+    const std::string_view named(target, static_cast<std::size_t>(length));
+    const std::size_t slash = at.find_last_of('/');
+    at = named.front() == '/' || slash == std::string::npos
+             ? std::string(named)
+             : at.substr(0, slash + 1) + std::string(named);
+  }
+  return path;
+}
+
+bool backend::carryOverOwnerAndMode(const char* from, const char* to) {
+  struct stat st;
+  if (::stat(from, &st) != 0 || ::chmod(to, st.st_mode & 07777) != 0)
+    return false;
+  // Only a privileged caller may give a file away; anyone may keep the
+  // group when they belong to it. Neither is worth failing a write for.
+  if (::chown(to, st.st_uid, st.st_gid) != 0 && ::chown(to, -1, st.st_gid) != 0)
+    errno = 0;
+  return true;
 }
 
 bool createFolder(const std::string& path) {

@@ -60,6 +60,14 @@ bool backend::deleteFile(const char* path) {
   return DeleteFileA(path) != 0;
 }
 
+std::string followFileLinks(const char* path) {
+  return path;
+}
+
+bool backend::carryOverOwnerAndMode(const char*, const char*) {
+  return true;
+}
+
 bool createFolder(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0;
 }
