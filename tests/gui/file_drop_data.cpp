@@ -94,7 +94,10 @@ STDMETHODIMP ButtonDropSource::QueryInterface(REFIID iid, void** out) {
 STDMETHODIMP ButtonDropSource::QueryContinueDrag(BOOL escape, DWORD keys) {
   if (escape)
     return DRAGDROP_S_CANCEL;
-  return (keys & button_) ? S_OK : DRAGDROP_S_DROP;
+  if (!(keys & button_))
+    return DRAGDROP_S_DROP;
+  dragging_.store(true);
+  return S_OK;
 }
 
 } // namespace ravelock::gui

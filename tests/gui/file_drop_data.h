@@ -9,6 +9,7 @@
 #include <objidl.h>
 #include <oleidl.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,13 @@ public:
   STDMETHODIMP QueryContinueDrag(BOOL escape, DWORD keys) override;
   STDMETHODIMP GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
+  // Whether the drag loop has run with the button held: only then does a
+  // move carry the items instead of ending the drag at once.
+  bool dragging() const { return dragging_.load(); }
+
 private:
   DWORD button_;
+  std::atomic<bool> dragging_{false};
 };
 
 } // namespace ravelock::gui

@@ -98,9 +98,25 @@ protected:
     pumpFor(200);
     movePointer(start.x, start.y);
     pressButton(button);
-    pumpFor(200);
+    // The drag must begin with the button down, or it ends at once and the
+    // release lands on the fish as a click.
+    const int key = button == MK_RBUTTON ? VK_RBUTTON : VK_LBUTTON;
+    ASSERT_TRUE(waitUntil("the button held", [&] {
+      pumpFor(20);
+      return (GetAsyncKeyState(key) & 0x8000) != 0;
+    }));
+    std::vector<std::wstring> wide;
+    for (const std::string& path : paths)
+      wide.push_back(fs::path(path).wstring());
+    FileDropData* items = FileDropData::create(wide);
+    ButtonDropSource dropSource(button);
     std::thread user([&] {
-      Sleep(300);
+      // The loop asks the source on pointer input: a nudge on each poll.
+      int nudge = 0;
+      EXPECT_TRUE(waitUntil("the drag loop", [&] {
+        movePointer(start.x + (nudge ^= 1), start.y);
+        return dropSource.dragging();
+      }));
       for (int step = 1; step <= 10; ++step) {
         movePointer(start.x + (target.x - start.x) * step / 10,
                     start.y + (target.y - start.y) * step / 10);
@@ -111,11 +127,6 @@ protected:
       if (afterRelease)
         afterRelease();
     });
-    std::vector<std::wstring> wide;
-    for (const std::string& path : paths)
-      wide.push_back(fs::path(path).wstring());
-    FileDropData* items = FileDropData::create(wide);
-    ButtonDropSource dropSource(button);
     DWORD effect = DROPEFFECT_NONE;
     const HRESULT result = DoDragDrop(
         items, &dropSource, DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
