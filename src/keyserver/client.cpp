@@ -50,7 +50,9 @@ struct BoundedName {
 
 struct KeyServerClient::Answer {
   MessageHeader header;
-  unsigned char* payload = nullptr; // in the section; valid while the lock is held
+  // In the section; valid until the next exchange of the lock, or its end,
+  // wipes it.
+  unsigned char* payload = nullptr;
 
   bool carriesRecord() const {
     return header.kind == kKindAnswer && header.code == kStatusRecord &&
@@ -73,16 +75,27 @@ public:
   Lock(const Lock&) = delete;
   Lock& operator=(const Lock&) = delete;
   ~Lock() {
-    if (held_)
-      client_.access_.unlock();
+    if (!held_)
+      return;
+    wipeAnswer();
+    client_.access_.unlock();
   }
 
   bool held() const { return held_; }
   std::uint16_t sequence = 0;
 
+  // The last answer may carry a key: once it has been read, before the next
+  // request of a batch and before the mutex goes to another client.
+  void answerArrived(const MessageHeader& header) { answerSize_ = answerSize(header); }
+  void wipeAnswer() {
+    platform::secureWipe(client_.section_.data() + kHeaderSize, answerSize_ - kHeaderSize);
+    answerSize_ = kHeaderSize;
+  }
+
 private:
   KeyServerClient& client_;
   bool held_ = false;
+  std::size_t answerSize_ = kHeaderSize;
 };
 
 KeyServerClient& KeyServerClient::process() {
@@ -155,6 +168,7 @@ bool KeyServerClient::exchange(Lock& lock, std::uint8_t command, const void* pay
                                Answer& answer) {
   if (!lock.held() || payloadSize > kMaxPayload)
     return false;
+  lock.wipeAnswer();
   unsigned char* shared = section_.data();
   writeHeader(shared, {kKindRequest, command, lock.sequence, lengthField});
   if (payloadSize)
@@ -172,6 +186,7 @@ bool KeyServerClient::exchange(Lock& lock, std::uint8_t command, const void* pay
   }
   answer.header = readHeader(shared);
   answer.payload = shared + kHeaderSize;
+  lock.answerArrived(answer.header);
   lock.sequence = answer.header.sequence;
   return true;
 }
@@ -184,7 +199,6 @@ bool KeyServerClient::exchangeSingle(std::uint8_t command) {
 
 void KeyServerClient::copyRecord(const Answer& answer, KeyRecord& record) {
   std::memcpy(&record, answer.payload, sizeof record);
-  platform::secureWipe(answer.payload, sizeof record);
 }
 
 bool KeyServerClient::findInBatch(Lock& lock, const char* name, KeyRecord& record,
@@ -317,7 +331,6 @@ int KeyServerClient::ExportAllKeys(std::vector<unsigned char>& buffer,
       break;
     std::memcpy(out.data() + 8 + std::size_t{copied} * sizeof(KeyRecord), answer.payload,
                 sizeof(KeyRecord));
-    platform::secureWipe(answer.payload, sizeof(KeyRecord));
     ++copied;
   }
   storeLe32(out.data(), KEY_DATABASE_ID);

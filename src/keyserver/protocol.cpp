@@ -1,5 +1,6 @@
 #include "keyserver/protocol.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ravelock::keyserver {
@@ -19,6 +20,16 @@ void writeHeader(unsigned char* at, const MessageHeader& header) {
   at[2] = static_cast<unsigned char>(header.sequence);
   at[3] = static_cast<unsigned char>(header.sequence >> 8);
   storeLe32(at + 4, header.length);
+}
+
+std::size_t requestSize(const MessageHeader& header) {
+  if (header.length > kMaxPayload)
+    return kHeaderSize;
+  return kHeaderSize + std::max<std::size_t>(header.length, 4);
+}
+
+std::size_t answerSize(const MessageHeader& header) {
+  return kHeaderSize + std::min<std::size_t>(header.length, kMaxPayload);
 }
 
 std::optional<std::string_view> recordName(const KeyRecord& record) {

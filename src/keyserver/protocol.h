@@ -83,6 +83,15 @@ using platform::storeLe32;
 MessageHeader readHeader(const unsigned char* at);
 void writeHeader(unsigned char* at, const MessageHeader& header);
 
+// The bytes of the section a request occupies as the server reads it: the
+// header and max(length, 4) bytes (the index of a key-by-index request
+// stands at offset 8 with a length field of 0), or the header alone when
+// the length is out of range.
+std::size_t requestSize(const MessageHeader& header);
+// The bytes an answer occupies: the header and its payload, at most the
+// section.
+std::size_t answerSize(const MessageHeader& header);
+
 // The key name of a record: the bytes before its zero byte, when there is
 // one within the first kMaxKeyNameLength + 1 bytes.
 std::optional<std::string_view> recordName(const KeyRecord& record);

@@ -30,7 +30,18 @@ KeyServer::StartResult KeyServer::start() {
     stop();
     return StartResult::Failed;
   }
+  wipeStaleSection();
   return StartResult::Started;
+}
+
+void KeyServer::wipeStaleSection() {
+  std::lock_guard lock(mutex_);
+  unsigned char* shared = section_.data();
+  const MessageHeader header = readHeader(shared);
+  // A client may have written its request before this server came up.
+  const std::size_t keep = header.kind == kKindRequest ? requestSize(header) : 0;
+  platform::secureWipe(shared + keep, kSectionSize - keep);
+  unwiped_ = keep;
 }
 
 ServerAction KeyServer::serveNext(std::uint32_t timeoutMs) {
@@ -43,17 +54,19 @@ ServerAction KeyServer::serveNext(std::uint32_t timeoutMs) {
   const MessageHeader header = readHeader(request_);
   if (header.kind != kKindRequest)
     return ServerAction::None;
-  std::size_t size = kHeaderSize;
-  if (header.length <= kMaxPayload)
-    size += std::max<std::size_t>(header.length, 4);
+  const std::size_t size = requestSize(header);
   std::memcpy(request_ + kHeaderSize, shared + kHeaderSize, size - kHeaderSize);
-  // A stored key must not linger in the section once it has been read.
-  platform::secureWipe(shared + kHeaderSize, size - kHeaderSize);
+  // A stored key must not linger in the section once it has been read, nor
+  // the tail of an earlier answer that the new request did not overwrite.
+  platform::secureWipe(shared + kHeaderSize, std::max(size, unwiped_) - kHeaderSize);
+  unwiped_ = kHeaderSize;
 
   const Reply reply = core_.handle({request_, size}, {shared, kSectionSize});
   platform::secureWipe(request_, size);
-  if (reply.answered)
+  if (reply.answered) {
+    unwiped_ = answerSize(readHeader(shared));
     done_.signal();
+  }
   return reply.action;
 }
 
@@ -78,6 +91,13 @@ void KeyServer::stop() {
   section_.close();
   done_.close();
   message_.close();
+  // Only the server that holds the mark owns the objects; a second copy
+  // that found it taken leaves them to the first.
+  if (mark_.isValid()) {
+    for (const char* name : {kSectionName, kMessageEventName, kDoneEventName,
+                             kAccessMutexName, kServerRunMutexName})
+      platform::removeNamedObject(name);
+  }
   mark_.release();
 }
 

@@ -36,10 +36,14 @@ public:
   std::size_t keyCount();
 
   // Forgets the keys, wipes the section's payload and gives up the mark
-  // (on the thread that called start).
+  // (on the thread that called start). Natively it also removes the shared
+  // objects, which would otherwise outlive it as files do.
   void stop();
 
 private:
+  // At start: what an earlier server or a client left in the section goes,
+  // except a request that is waiting for this server.
+  void wipeStaleSection();
   std::mutex mutex_; // guards core_ and the section while a request is handled
   ServerCore core_;
   platform::RunningMark mark_;
@@ -47,6 +51,9 @@ private:
   platform::NamedEvent done_;
   platform::SharedSection section_;
   unsigned char request_[kSectionSize];
+  // How many bytes from the section's start may still hold data no one has
+  // wiped: the last answer, whose client may have died before reading it.
+  std::size_t unwiped_ = kSectionSize;
 };
 
 } // namespace ravelock::keyserver

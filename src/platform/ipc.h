@@ -4,14 +4,19 @@
 // while it runs.
 //
 // On Windows they are the kernel objects of exactly these names. Natively
-// they are POSIX objects (shm_open, named semaphores, flock on a shm_open
-// file) whose names carry the user id, so the processes of two users never
-// meet; when RAVELOCK_IPC_SCOPE is set (letters, digits, '-', '_') its value
-// is added too, which gives a test run objects of its own.
+// they are files of these names in a folder private to the user:
+// "ravelock" in $XDG_RUNTIME_DIR, or else "ravelock-UID" in /dev/shm (/tmp
+// where there is none), created mode 0700. A mutex or mark is a flock on its
+// file, an event a process-shared semaphore mapped from its file, a section
+// the mapped file itself. A folder or file that another user owns, that
+// others may open, or that is a link is refused: the object is not opened.
+// When RAVELOCK_IPC_SCOPE is set (letters, digits, '-', '_') its value is
+// added to each name, which gives a test run objects of its own.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace ravelock::platform {
 
@@ -143,9 +148,15 @@ private:
   std::unique_ptr<Impl> impl_;
 };
 
-// Natively named objects stay until removed, as files do; tests remove the
-// ones they made. On Windows an object goes with its last handle, so this
-// does nothing there.
+// Natively named objects stay until removed, as files do: the key server
+// removes its objects when it ends, tests the ones they made. Those open
+// keep using what they opened. On Windows an object goes with its last
+// handle, so this does nothing there.
 void removeNamedObject(const char* name);
+
+// Natively, the last refusal of this process to use a named object, for
+// the user ("/run/user/1000/ravelock is open to other users"); empty when
+// nothing was refused, and always on Windows.
+std::string namedObjectRefusal();
 
 } // namespace ravelock::platform

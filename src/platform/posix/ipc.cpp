@@ -34,34 +34,102 @@ bool isScopeText(const char* text) {
   return true;
 }
 
-// shm_open and sem_open share one flat name space for the whole machine.
-std::string objectName(const char* name) {
-  std::string scoped = "/";
-  scoped += name;
-  scoped += '.';
-  scoped += std::to_string(::geteuid());
-  const char* scope = std::getenv("RAVELOCK_IPC_SCOPE");
-  if (scope && isScopeText(scope)) {
-    scoped += '.';
-    scoped += scope;
-  }
-  return scoped;
+std::mutex refusalMutex;
+std::string lastRefusal;
+
+void refuse(const std::string& path, const char* why) {
+  std::lock_guard lock(refusalMutex);
+  lastRefusal = path + " " + why;
 }
 
-// The user's shared file of that name, created empty when missing. One that
-// another user planted, or that others may open, is refused: the section
-// carries keys.
-int openSharedFile(const char* name) {
-  const std::string scoped = objectName(name);
-  const int fd = ::shm_open(scoped.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0)
-    return -1;
+// Why `st` is not a safe place for keys: owned by another user, open to
+// others, or not of the kind wanted. Null when it is safe.
+const char* unsafeBecause(const struct stat& st, bool folder) {
+  if (folder ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode))
+    return folder ? "is not a folder" : "is not a regular file";
+  if (st.st_uid != ::geteuid())
+    return "belongs to another user";
+  if ((st.st_mode & 077) != 0)
+    return "is open to other users";
+  return nullptr;
+}
+
+// The user's private folder of named objects: "ravelock" in the runtime
+// folder the session gives, or else "ravelock-UID" in memory-backed
+// /dev/shm (or /tmp where there is none). The section carries keys, so only
+// this user may reach anything in it.
+std::string folderPath() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime && runtime[0] == '/')
+    return std::string(runtime) + "/ravelock";
   struct stat st;
-  if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0) {
+  const char* base = ::stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) ? "/dev/shm" : "/tmp";
+  return std::string(base) + "/ravelock-" + std::to_string(::geteuid());
+}
+
+// The folder, created when missing; empty when it is not safe.
+std::string privateFolder() {
+  const std::string folder = folderPath();
+  if (::mkdir(folder.c_str(), 0700) == 0)
+    ::chmod(folder.c_str(), 0700); // whatever the umask took away
+  struct stat st;
+  if (::lstat(folder.c_str(), &st) != 0) {
+    refuse(folder, "cannot be created");
+    return {};
+  }
+  if (const char* why = unsafeBecause(st, true)) {
+    refuse(folder, why);
+    return {};
+  }
+  return folder;
+}
+
+// An object's file: its name, and RAVELOCK_IPC_SCOPE when set.
+std::string objectFile(const std::string& folder, const char* name) {
+  std::string path = folder + "/" + name;
+  const char* scope = std::getenv("RAVELOCK_IPC_SCOPE");
+  if (scope && isScopeText(scope)) {
+    path += '.';
+    path += scope;
+  }
+  return path;
+}
+
+// The user's file of that name in the private folder, created empty when
+// missing and `create`. One that is not ours alone is refused (errno EACCES);
+// a missing one that is not to be created gives ENOENT.
+int openSharedFile(const char* name, bool create) {
+  const std::string folder = privateFolder();
+  if (folder.empty()) {
+    errno = EACCES;
+    return -1;
+  }
+  const std::string path = objectFile(folder, name);
+  const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0);
+  const int fd = ::open(path.c_str(), flags, 0600);
+  if (fd < 0) {
+    if (errno == ELOOP)
+      refuse(path, "is a symbolic link");
+    return -1;
+  }
+  struct stat st;
+  const char* why = ::fstat(fd, &st) != 0 ? "cannot be examined" : unsafeBecause(st, false);
+  if (why) {
+    refuse(path, why);
     ::close(fd);
+    errno = EACCES;
     return -1;
   }
   return fd;
+}
+
+// Whether `fd` is still the file that `name` stands for: a server that ends
+// removes its mark while others may already wait for it.
+bool stillNamed(int fd, const char* name) {
+  struct stat opened, named;
+  const std::string path = objectFile(folderPath(), name);
+  return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 // flock has no time-out: poll the non-blocking form until the deadline.
@@ -114,7 +182,7 @@ NamedMutex::~NamedMutex() = default;
 
 NamedMutex NamedMutex::openBackend(const char* name) {
   NamedMutex m;
-  const int fd = openSharedFile(name);
+  const int fd = openSharedFile(name, true);
   if (fd < 0)
     return m;
   m.impl_ = std::make_unique<Impl>();
@@ -156,11 +224,12 @@ void NamedMutex::close() {
   impl_.reset();
 }
 
-// --- NamedEvent: a named semaphore kept at 0 or 1.
+// --- NamedEvent: a process-shared semaphore kept at 0 or 1, in a file of
+// the private folder mapped by every user of the event.
 
 struct NamedEvent::Impl {
   sem_t* sem = nullptr;
-  ~Impl() { ::sem_close(sem); }
+  ~Impl() { ::munmap(sem, sizeof(sem_t)); }
 };
 
 NamedEvent::NamedEvent() = default;
@@ -170,12 +239,30 @@ NamedEvent::~NamedEvent() = default;
 
 NamedEvent NamedEvent::openBackend(const char* name) {
   NamedEvent e;
-  const std::string scoped = objectName(name);
-  sem_t* sem = ::sem_open(scoped.c_str(), O_CREAT, 0600, 0);
-  if (sem == SEM_FAILED)
+  const int fd = openSharedFile(name, true);
+  if (fd < 0)
+    return e;
+  // The first opener sizes the file and sets the semaphore up; the lock
+  // keeps the others from using it half made.
+  void* view = MAP_FAILED;
+  if (flockWithin(fd, LOCK_EX, kWaitForever) == WaitResult::Signalled) {
+    struct stat st;
+    const bool fresh = ::fstat(fd, &st) == 0 && st.st_size == 0;
+    if (fresh ? ::ftruncate(fd, sizeof(sem_t)) == 0
+              : st.st_size == static_cast<off_t>(sizeof(sem_t)))
+      view = ::mmap(nullptr, sizeof(sem_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (view != MAP_FAILED && fresh &&
+        ::sem_init(static_cast<sem_t*>(view), /*pshared=*/1, 0) != 0) {
+      ::munmap(view, sizeof(sem_t));
+      view = MAP_FAILED;
+    }
+    ::flock(fd, LOCK_UN);
+  }
+  ::close(fd);
+  if (view == MAP_FAILED)
     return e;
   e.impl_ = std::make_unique<Impl>();
-  e.impl_->sem = sem;
+  e.impl_->sem = static_cast<sem_t*>(view);
   return e;
 }
 
@@ -228,7 +315,7 @@ SharedSection SharedSection::openBackend(const char* name, std::size_t size) {
   SharedSection s;
   if (size == 0)
     return s;
-  const int fd = openSharedFile(name);
+  const int fd = openSharedFile(name, true);
   if (fd < 0)
     return s;
   struct stat st;
@@ -278,22 +365,40 @@ RunningMark::~RunningMark() = default;
 
 RunningMark RunningMark::takeBackend(const char* name, std::uint32_t timeoutMs) {
   RunningMark mark;
-  const int fd = openSharedFile(name);
-  if (fd < 0)
-    return mark;
-  if (flockWithin(fd, LOCK_EX, timeoutMs) != WaitResult::Signalled) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const int fd = openSharedFile(name, true);
+    if (fd < 0)
+      return mark;
+    std::uint32_t left = timeoutMs;
+    if (timeoutMs != kWaitForever) {
+      const auto now = Clock::now();
+      left = now >= deadline ? 0
+                             : static_cast<std::uint32_t>(
+                                   std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       deadline - now)
+                                       .count());
+    }
+    if (flockWithin(fd, LOCK_EX, left) != WaitResult::Signalled) {
+      ::close(fd);
+      return mark;
+    }
+    // The owner before us removed the file on its way out: the mark is the
+    // file the name stands for now.
+    if (stillNamed(fd, name)) {
+      mark.impl_ = std::make_unique<Impl>();
+      mark.impl_->fd = fd;
+      return mark;
+    }
     ::close(fd);
-    return mark;
   }
-  mark.impl_ = std::make_unique<Impl>();
-  mark.impl_->fd = fd;
-  return mark;
 }
 
 MarkState RunningMark::probeBackend(const char* name) {
-  const int fd = openSharedFile(name);
+  // Looking must not create the mark: a server that ended removed it.
+  const int fd = openSharedFile(name, false);
   if (fd < 0)
-    return MarkState::Unknown;
+    return errno == ENOENT ? MarkState::Free : MarkState::Unknown;
   MarkState state = MarkState::Unknown;
   if (::flock(fd, LOCK_SH | LOCK_NB) == 0) {
     ::flock(fd, LOCK_UN);
@@ -310,10 +415,12 @@ void RunningMark::release() {
 }
 
 void removeNamedObject(const char* name) {
-  // One name may stand for a semaphore or a shared file.
-  const std::string scoped = objectName(name);
-  ::shm_unlink(scoped.c_str());
-  ::sem_unlink(scoped.c_str());
+  ::unlink(objectFile(folderPath(), name).c_str());
+}
+
+std::string namedObjectRefusal() {
+  std::lock_guard lock(refusalMutex);
+  return lastRefusal;
 }
 
 } // namespace ravelock::platform

@@ -171,4 +171,8 @@ void RunningMark::release() {
 
 void removeNamedObject(const char*) {}
 
+std::string namedObjectRefusal() {
+  return {};
+}
+
 } // namespace ravelock::platform
