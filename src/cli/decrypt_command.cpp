@@ -5,12 +5,14 @@
 #include "cli/commands.h"
 #include "cli/console_link.h"
 #include "cli/key_input.h"
+#include "cli/report.h"
 #include "engine/batch/jobs.h"
 #include "engine/files/decrypt_file.h"
 #include "engine/files/file_test.h"
 #include "engine/files/target_naming.h"
 #include "engine/results.h"
 #include "keyserver/client.h"
+#include "platform/ipc.h"
 #include "platform/secure_wipe.h"
 
 #include <cstdio>
@@ -52,11 +54,15 @@ namespace {
 
 // The key server, when one runs (or, to remember keys, is started).
 bool connectKeyServer(bool startIfNeeded) {
-  if (!startIfNeeded && !keyserver::keyServerRunning())
-    return false;
   static const int anchor = 0;
-  return keyserver::KeyServerClient::process().ConnectKeyServer(&anchor, true, nullptr) ==
-         1;
+  const bool connected =
+      (startIfNeeded || keyserver::keyServerRunning()) &&
+      keyserver::KeyServerClient::process().ConnectKeyServer(&anchor, true, nullptr) == 1;
+  // Objects another user could reach are not used; the keys are asked for.
+  if (const std::string why = platform::namedObjectRefusal(); !connected && !why.empty())
+    std::fprintf(stderr, "ravelock decrypt: not using the key server: %s\n",
+                 printable(why).c_str());
+  return connected;
 }
 
 // One file to a path of the user's choosing, reported like a batch run.

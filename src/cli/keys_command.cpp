@@ -7,6 +7,7 @@
 #include "cli/report.h"
 #include "engine/files/encrypt_file.h"
 #include "keyserver/client.h"
+#include "platform/ipc.h"
 #include "platform/module.h"
 #include "platform/process.h"
 #include "platform/secure_wipe.h"
@@ -45,6 +46,17 @@ bool waitForServer() {
   return true;
 }
 
+// Objects that another user could reach are never used: say so, rather
+// than take the server for absent.
+bool objectsRefused() {
+  const std::string why = platform::namedObjectRefusal();
+  if (why.empty())
+    return false;
+  std::fprintf(stderr, "ravelock keys: the key server's shared objects are refused: %s\n",
+               printable(why).c_str());
+  return true;
+}
+
 // Connects to a running server; without one there is nothing to list,
 // delete or stop, so none is started for that.
 bool connectToRunning(KeyServerClient& client) {
@@ -54,16 +66,23 @@ bool connectToRunning(KeyServerClient& client) {
   return client.ConnectKeyServer(&here, false, nullptr) == 1;
 }
 
+// What to say when there is no server to ask: nothing is remembered, or
+// the objects were refused.
+int withoutServer(const char* message) {
+  if (objectsRefused())
+    return kExitFailed;
+  std::fputs(message, stderr);
+  return kExitOk;
+}
+
 int noAnswer() {
   complain("the key server does not answer");
   return kExitFailed;
 }
 
 int listKeys(KeyServerClient& client) {
-  if (!connectToRunning(client)) {
-    std::fputs("no keys remembered (the key server is not running)\n", stderr);
-    return kExitOk;
-  }
+  if (!connectToRunning(client))
+    return withoutServer("no keys remembered (the key server is not running)\n");
   std::vector<char> list;
   const int got = client.GetAllKeys(list);
   if (got < 0)
@@ -100,9 +119,10 @@ int addKey(KeyServerClient& client, const Arguments& a) {
   bool started = false;
   int result = 0;
   bool ready = false;
-  if (client.ConnectKeyServer(&here, false, &started) != 1)
-    complain("cannot open the key server's shared objects");
-  else if (started ? waitForServer() : keyserver::keyServerRunning())
+  if (client.ConnectKeyServer(&here, false, &started) != 1) {
+    if (!objectsRefused())
+      complain("cannot open the key server's shared objects");
+  } else if (started ? waitForServer() : keyserver::keyServerRunning())
     ready = true;
   else
     std::fprintf(stderr, "ravelock keys: cannot start the key server (%s)\n",
@@ -126,7 +146,9 @@ int deleteKey(KeyServerClient& client, const std::string& name) {
   const bool found = connectToRunning(client) &&
                      client.FindKey(name.c_str(), *platform::Wiped<KeyRecord>()) == 1;
   if (!found) {
-    std::fprintf(stderr, "ravelock keys: no key named \"%s\"\n", printable(name).c_str());
+    if (!objectsRefused())
+      std::fprintf(stderr, "ravelock keys: no key named \"%s\"\n",
+                   printable(name).c_str());
     return kExitFailed;
   }
   if (client.DeleteKey(name.c_str()) != 1)
@@ -136,10 +158,8 @@ int deleteKey(KeyServerClient& client, const std::string& name) {
 }
 
 int clearKeys(KeyServerClient& client) {
-  if (!connectToRunning(client)) {
-    std::fputs("no keys remembered (the key server is not running)\n", stderr);
-    return kExitOk;
-  }
+  if (!connectToRunning(client))
+    return withoutServer("no keys remembered (the key server is not running)\n");
   if (client.DeleteAllKeys() != 1)
     return noAnswer();
   std::puts("forgot all keys");
@@ -148,6 +168,8 @@ int clearKeys(KeyServerClient& client) {
 
 int stopServer(KeyServerClient& client) {
   if (!connectToRunning(client)) {
+    if (objectsRefused())
+      return kExitFailed;
     std::puts("the key server is not running");
     return kExitOk;
   }

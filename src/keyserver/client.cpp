@@ -88,7 +88,8 @@ public:
   // request of a batch and before the mutex goes to another client.
   void answerArrived(const MessageHeader& header) { answerSize_ = answerSize(header); }
   void wipeAnswer() {
-    platform::secureWipe(client_.section_.data() + kHeaderSize, answerSize_ - kHeaderSize);
+    platform::secureWipe(client_.section_.data() + kHeaderSize,
+                         answerSize_ - kHeaderSize);
     answerSize_ = kHeaderSize;
   }
 

@@ -88,16 +88,23 @@ void KeyServer::stop() {
     if (section_.isValid())
       platform::secureWipe(section_.data() + kHeaderSize, kSectionSize - kHeaderSize);
   }
+  // Only the server that holds the mark owns the objects (a second copy
+  // that found it taken leaves them to the first), and it never removes a
+  // file it refused to open. The clients' mutex, which it never opens, goes
+  // with a server that had everything else.
+  const bool owner = mark_.isValid();
+  const auto removeIf = [owner](bool opened, const char* name) {
+    if (owner && opened)
+      platform::removeNamedObject(name);
+  };
+  removeIf(section_.isValid(), kSectionName);
+  removeIf(done_.isValid(), kDoneEventName);
+  removeIf(message_.isValid(), kMessageEventName);
+  removeIf(section_.isValid(), kAccessMutexName);
+  removeIf(true, kServerRunMutexName);
   section_.close();
   done_.close();
   message_.close();
-  // Only the server that holds the mark owns the objects; a second copy
-  // that found it taken leaves them to the first.
-  if (mark_.isValid()) {
-    for (const char* name : {kSectionName, kMessageEventName, kDoneEventName,
-                             kAccessMutexName, kServerRunMutexName})
-      platform::removeNamedObject(name);
-  }
   mark_.release();
 }
 

@@ -337,6 +337,12 @@ TEST_F(SpiedClient, GetAllKeysCopiesTheListWithZeroBytesAfterIt) {
   ASSERT_EQ(names.size(), list.size() + 5);
   EXPECT_EQ(splitNameList(names), (std::vector<std::string>{"a", "bc"}));
   EXPECT_EQ(std::count(names.end() - 6, names.end(), 0), 6);
+  // Names are wiped from the section once copied, as keys are.
+  platform::SharedSection view =
+      platform::SharedSection::open(kSectionName, kSectionSize);
+  EXPECT_EQ(
+      std::count(view.data() + kHeaderSize, view.data() + kHeaderSize + list.size(), 0),
+      static_cast<std::ptrdiff_t>(list.size()));
   EXPECT_EQ(client.GetAllKeys(names), 0);
   EXPECT_TRUE(names.empty());
 }

@@ -4,6 +4,10 @@
 //                                        stored under its own names
 //   keyserver_load_client hold FILE      takes the access mutex, creates
 //                                        FILE and waits to be killed
+//   keyserver_load_client unread NAME FILE
+//                                        asks for the key NAME, creates FILE
+//                                        once the answer is there, unread,
+//                                        and waits to be killed
 // Exit status 0 when every answer matched.
 
 #include "keyserver/client.h"
@@ -116,6 +120,15 @@ int hold(const char* readyFile) {
   return 3;
 }
 
+int leaveAnswerUnread(const char* name, const char* readyFile) {
+  keyserver::test::RawClient raw;
+  if (!raw.findAndLeaveAnswer(name))
+    return 2;
+  std::ofstream(readyFile) << "answered\n";
+  std::this_thread::sleep_for(std::chrono::seconds(60));
+  return 3;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -124,6 +137,9 @@ int main(int argc, char** argv) {
     return runMix(std::atoi(argv[2]), std::atoi(argv[3]));
   if (mode == "hold" && argc == 3)
     return hold(argv[2]);
-  std::fputs("usage: keyserver_load_client mix ID COUNT | hold FILE\n", stderr);
+  if (mode == "unread" && argc == 4)
+    return leaveAnswerUnread(argv[2], argv[3]);
+  std::fputs("usage: keyserver_load_client mix ID COUNT | hold FILE | unread NAME FILE\n",
+             stderr);
   return 2;
 }

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -80,6 +81,26 @@ TEST_F(LoadTest, AClientKilledWhileHoldingTheAccessMutexDoesNotBlockTheOthers) {
   EXPECT_EQ(result, 1);
   KeyRecord record{};
   EXPECT_EQ(client().FindKey("after", record), 1);
+}
+
+TEST_F(LoadTest, AKeyLeftUnreadByAKilledClientIsWipedByTheNextRequest) {
+  const KeyRecord secret = test::keyRecord(std::string(56, 'S'), "unread");
+  ASSERT_EQ(client().StoreKey(secret), 1);
+  ravelock::test::TempDir dir;
+  const std::string ready = dir.file("answered");
+  auto victim = platform::ChildProcess::start(helper(), {"unread", "unread", ready});
+  ASSERT_TRUE(victim.isValid());
+  ASSERT_TRUE(test::waitUntil([&] { return std::filesystem::exists(ready); }, 20s));
+  victim.kill();
+
+  const auto section = platform::SharedSection::open(kSectionName, kSectionSize);
+  ASSERT_TRUE(section.isValid());
+  ASSERT_EQ(std::memcmp(section.data() + kHeaderSize, &secret, sizeof secret), 0)
+      << "the killed client left its answer";
+  // Forgetting every key is a request without payload: it overwrites
+  // nothing of the record, so only the server's wipe removes it.
+  ASSERT_EQ(client().DeleteAllKeys(), 1);
+  EXPECT_EQ(test::payloadBytesLeft(section), 0u);
 }
 
 TEST_F(LoadTest, FindKeyRoundTripStaysFarBelowTheTimeOut) {

@@ -2,6 +2,8 @@
 
 #include "platform/module.h"
 
+#include <algorithm>
+#include <cstring>
 #include <thread>
 
 namespace ravelock::keyserver::test {
@@ -39,6 +41,45 @@ bool stopRunningServer() {
   if (client.connectFromFolder(programFolder(), true, nullptr))
     client.ShutdownKeyServer();
   return waitUntil([] { return !keyServerRunning(); }, kStartLimit);
+}
+
+RawClient::RawClient()
+    : section(platform::SharedSection::open(kSectionName, kSectionSize)),
+      message(platform::NamedEvent::open(kMessageEventName)),
+      done(platform::NamedEvent::open(kDoneEventName)),
+      access(platform::NamedMutex::open(kAccessMutexName)) {}
+
+bool RawClient::isValid() const {
+  return section.isValid() && message.isValid() && done.isValid() && access.isValid();
+}
+
+bool RawClient::findAndLeaveAnswer(const char* name) {
+  if (!isValid() ||
+      access.lock(platform::kWaitForever) != platform::WaitResult::Signalled)
+    return false;
+  holding = true;
+  const auto length = static_cast<std::uint32_t>(std::strlen(name) + 1);
+  writeHeader(section.data(), {kKindRequest, kCommandFindKey, 0, length});
+  std::memcpy(section.data() + kHeaderSize, name, length);
+  done.reset();
+  message.signal();
+  if (done.wait(kAnswerTimeoutMs) != platform::WaitResult::Signalled)
+    return false;
+  const MessageHeader answer = readHeader(section.data());
+  return answer.kind == kKindAnswer && answer.code == kStatusRecord &&
+         answer.length == sizeof(KeyRecord);
+}
+
+void RawClient::release() {
+  if (holding)
+    access.unlock();
+  holding = false;
+}
+
+std::size_t payloadBytesLeft(const platform::SharedSection& section) {
+  return static_cast<std::size_t>(std::count_if(section.data() + kHeaderSize,
+                                                section.data() + section.size(),
+                                                [](unsigned char b) { return b != 0; }));
 }
 
 } // namespace ravelock::keyserver::test

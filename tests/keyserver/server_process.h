@@ -24,4 +24,26 @@ bool connectAndWaitForServer(KeyServerClient& client, bool* started = nullptr);
 // Ends a server of this session, if one runs, and waits until it has gone.
 bool stopRunningServer();
 
+// The shared objects as a client sees them, used by hand to leave the
+// section as a client that dies in the middle of a request leaves it.
+struct RawClient {
+  RawClient();
+  bool isValid() const;
+
+  // Asks for the key of `name` and returns once the answer is in the
+  // section, without reading or wiping it; the access mutex stays held until
+  // `release` (or the process ends). True when the answer carries a record.
+  bool findAndLeaveAnswer(const char* name);
+  void release();
+
+  platform::SharedSection section;
+  platform::NamedEvent message;
+  platform::NamedEvent done;
+  platform::NamedMutex access;
+  bool holding = false;
+};
+
+// How many bytes after the header of the section are not zero.
+std::size_t payloadBytesLeft(const platform::SharedSection& section);
+
 } // namespace ravelock::keyserver::test

@@ -235,14 +235,50 @@ TEST_F(KeyServerTest, ASecondStartFindsTheServerRunningAndEnds) {
 // Last: ends the server and starts a new one, which holds no keys.
 TEST_F(KeyServerTest, ShutdownEndsTheServerAndItsKeys) {
   ASSERT_EQ(client().StoreKey(keyRecord("key", "forgotten")), 1);
+  // An answer that its client never read is in the section when it ends.
+  test::RawClient raw;
+  ASSERT_TRUE(raw.findAndLeaveAnswer("forgotten"));
+  raw.release();
   EXPECT_EQ(client().ShutdownKeyServer(), 1);
   EXPECT_TRUE(test::waitUntil([] { return !keyServerRunning(); }, 10s));
+  EXPECT_EQ(test::payloadBytesLeft(raw.section), 0u);
 
   client().DisconnectKeyServer();
   bool started = false;
   ASSERT_TRUE(test::connectAndWaitForServer(client(), &started));
   EXPECT_TRUE(started);
   EXPECT_EQ(client().GetKeyCount(), 0);
+}
+
+// A server that was killed wiped nothing; the next one wipes what it left.
+TEST(KilledKeyServer, TheNextServerWipesWhatItLeftInTheSection) {
+  ASSERT_TRUE(test::stopRunningServer());
+  auto killed = platform::ChildProcess::start(
+      test::programFolder() + platform::executableFileName("vellserver"),
+      {"without_icon"});
+  ASSERT_TRUE(killed.isValid());
+  ASSERT_TRUE(test::waitUntil(keyServerRunning, 20s));
+  KeyServerClient client;
+  ASSERT_TRUE(test::connectAndWaitForServer(client));
+  const KeyRecord secret = keyRecord(std::string(56, 'K'), "left behind");
+  ASSERT_EQ(client.StoreKey(secret), 1);
+  test::RawClient raw; // keeps the section while no server has it open
+  ASSERT_TRUE(raw.findAndLeaveAnswer("left behind"));
+  raw.release();
+  killed.kill();
+  ASSERT_TRUE(test::waitUntil([] { return !keyServerRunning(); }, 10s));
+  ASSERT_EQ(std::memcmp(raw.section.data() + kHeaderSize, &secret, sizeof secret), 0);
+
+  client.DisconnectKeyServer();
+  bool started = false;
+  ASSERT_TRUE(test::connectAndWaitForServer(client, &started));
+  EXPECT_TRUE(started);
+  // Before any request reaches it.
+  EXPECT_TRUE(
+      test::waitUntil([&] { return test::payloadBytesLeft(raw.section) == 0; }, 10s));
+  EXPECT_EQ(client.GetKeyCount(), 0);
+  EXPECT_EQ(client.ShutdownKeyServer(), 1);
+  EXPECT_TRUE(test::waitUntil([] { return !keyServerRunning(); }, 10s));
 }
 
 } // namespace

@@ -10,9 +10,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace ravelock::platform {
 namespace {
@@ -137,6 +145,126 @@ TEST(Faults, NamedObjectsAndProgramStartsCanBeMadeToFail) {
   EXPECT_FALSE(launchDetached("anything", ""));
   installFaultHook(nullptr);
 }
+
+#ifndef _WIN32
+// Natively the objects are files in a folder that only their user can
+// reach; here the folder is made in a runtime folder of the test's own.
+class PrivateFolder : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (const char* old = std::getenv("XDG_RUNTIME_DIR"))
+      saved_ = old;
+    ::setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
+  }
+  void TearDown() override {
+    if (saved_)
+      ::setenv("XDG_RUNTIME_DIR", saved_->c_str(), 1);
+    else
+      ::unsetenv("XDG_RUNTIME_DIR");
+  }
+
+  std::filesystem::path folder() const { return runtime_.path() / "ravelock"; }
+  std::filesystem::path object(const std::string& name) const {
+    const char* scope = std::getenv("RAVELOCK_IPC_SCOPE");
+    return folder() / (scope ? name + "." + scope : name);
+  }
+  static mode_t modeOf(const std::filesystem::path& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+  }
+
+private:
+  test::TempDir runtime_;
+  std::optional<std::string> saved_;
+};
+
+TEST_F(PrivateFolder, ObjectsAreFilesOfTheirUserAloneAndGoWhenRemoved) {
+  const std::string name = uniqueName("private");
+  EXPECT_EQ(RunningMark::probe(name.c_str()), MarkState::Free);
+  EXPECT_FALSE(std::filesystem::exists(object(name))) << "a probe creates nothing";
+  {
+    SharedSection section = SharedSection::open(name.c_str(), 4096);
+    ASSERT_TRUE(section.isValid());
+    EXPECT_EQ(modeOf(folder()), 0700u);
+    EXPECT_EQ(modeOf(object(name)), 0600u);
+  }
+  removeNamedObject(name.c_str());
+  EXPECT_FALSE(std::filesystem::exists(object(name)));
+}
+
+TEST_F(PrivateFolder, WhatOthersCouldReachOrPlantIsRefused) {
+  using Opener = std::function<bool(const char*)>;
+  const std::pair<const char*, Opener> kinds[] = {
+      {"section", [](const char* n) { return SharedSection::open(n, 4096).isValid(); }},
+      {"event", [](const char* n) { return NamedEvent::open(n).isValid(); }},
+      {"mutex", [](const char* n) { return NamedMutex::open(n).isValid(); }},
+      {"mark", [](const char* n) { return RunningMark::take(n, 0).isValid(); }},
+  };
+  const std::string name = uniqueName("planted");
+  namespace fs = std::filesystem;
+  const auto plantFile = [&](mode_t mode) {
+    test::writeFile(object(name).string(), "planted");
+    ::chmod(object(name).c_str(), mode);
+  };
+  const struct {
+    const char* what;
+    std::function<void()> plant;
+    const char* refusal;
+  } cases[] = {
+      {"the folder open to others", [&] { ::chmod(folder().c_str(), 0777); },
+       "is open to other users"},
+      {"the folder readable by its group", [&] { ::chmod(folder().c_str(), 0750); },
+       "is open to other users"},
+      {"a world-writable object", [&] { plantFile(0666); }, "is open to other users"},
+      {"an object its group may read", [&] { plantFile(0640); },
+       "is open to other users"},
+      {"a link in the object's place",
+       [&] {
+         test::writeFile((folder() / "elsewhere").string(), "");
+         ::chmod((folder() / "elsewhere").c_str(), 0600);
+         fs::create_symlink(folder() / "elsewhere", object(name));
+       },
+       "is a symbolic link"},
+      {"a folder in the object's place", [&] { fs::create_directory(object(name)); },
+       "is not a regular file"},
+      {"the folder a link",
+       [&] {
+         fs::remove_all(folder());
+         fs::create_directory(folder().string() + ".real");
+         ::chmod((folder().string() + ".real").c_str(), 0700);
+         fs::create_directory_symlink(folder().string() + ".real", folder());
+       },
+       "is not a folder"},
+  };
+  for (const auto& c : cases) {
+    for (const auto& [kind, open] : kinds) {
+      fs::remove_all(folder());
+      fs::remove_all(folder().string() + ".real");
+      fs::create_directory(folder());
+      ::chmod(folder().c_str(), 0700);
+      c.plant();
+      EXPECT_FALSE(open(name.c_str())) << c.what << ", " << kind;
+      EXPECT_NE(namedObjectRefusal().find(c.refusal), std::string::npos)
+          << c.what << ", " << kind << ": " << namedObjectRefusal();
+    }
+  }
+  fs::remove_all(folder().string() + ".real");
+}
+
+TEST_F(PrivateFolder, AnObjectOfAnotherUserIsRefused) {
+  if (::geteuid() != 0)
+    GTEST_SKIP() << "only root can give a file to another user";
+  const std::string name = uniqueName("foreign");
+  ASSERT_TRUE(SharedSection::open(name.c_str(), 4096).isValid());
+  ASSERT_EQ(::chown(object(name).c_str(), 65534, 65534), 0);
+  EXPECT_FALSE(SharedSection::open(name.c_str(), 4096).isValid());
+  EXPECT_NE(namedObjectRefusal().find("belongs to another user"), std::string::npos);
+  ASSERT_EQ(::chown(folder().c_str(), 65534, 65534), 0);
+  EXPECT_FALSE(NamedEvent::open(uniqueName("other").c_str()).isValid());
+  EXPECT_NE(namedObjectRefusal().find(folder().string() + " belongs to another user"),
+            std::string::npos);
+}
+#endif
 
 } // namespace
 } // namespace ravelock::platform

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,7 +38,7 @@ bool isScopeText(const char* text) {
 std::mutex refusalMutex;
 std::string lastRefusal;
 
-void refuse(const std::string& path, const char* why) {
+void refuse(const std::string& path, const std::string& why) {
   std::lock_guard lock(refusalMutex);
   lastRefusal = path + " " + why;
 }
@@ -63,7 +64,8 @@ std::string folderPath() {
   if (runtime && runtime[0] == '/')
     return std::string(runtime) + "/ravelock";
   struct stat st;
-  const char* base = ::stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) ? "/dev/shm" : "/tmp";
+  const char* base =
+      ::stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) ? "/dev/shm" : "/tmp";
   return std::string(base) + "/ravelock-" + std::to_string(::geteuid());
 }
 
@@ -108,12 +110,19 @@ int openSharedFile(const char* name, bool create) {
   const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0);
   const int fd = ::open(path.c_str(), flags, 0600);
   if (fd < 0) {
-    if (errno == ELOOP)
+    const int error = errno;
+    if (error == ELOOP)
       refuse(path, "is a symbolic link");
+    else if (error == EISDIR)
+      refuse(path, "is not a regular file");
+    else if (error != ENOENT)
+      refuse(path, std::string("cannot be opened (") + std::strerror(error) + ")");
+    errno = error;
     return -1;
   }
   struct stat st;
-  const char* why = ::fstat(fd, &st) != 0 ? "cannot be examined" : unsafeBecause(st, false);
+  const char* why =
+      ::fstat(fd, &st) != 0 ? "cannot be examined" : unsafeBecause(st, false);
   if (why) {
     refuse(path, why);
     ::close(fd);
@@ -373,11 +382,12 @@ RunningMark RunningMark::takeBackend(const char* name, std::uint32_t timeoutMs) 
     std::uint32_t left = timeoutMs;
     if (timeoutMs != kWaitForever) {
       const auto now = Clock::now();
-      left = now >= deadline ? 0
-                             : static_cast<std::uint32_t>(
-                                   std::chrono::duration_cast<std::chrono::milliseconds>(
-                                       deadline - now)
-                                       .count());
+      left =
+          now >= deadline
+              ? 0
+              : static_cast<std::uint32_t>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now)
+                        .count());
     }
     if (flockWithin(fd, LOCK_EX, left) != WaitResult::Signalled) {
       ::close(fd);
