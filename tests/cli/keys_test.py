@@ -146,6 +146,24 @@ def main(command):
         if len(listed) != 2 or listed[0] != "beta" or not listed[1].startswith("My key "):
             failures.append(f"keys list after delete and add: {listed!r}")
 
+        # The key held under a file's key name opens it also when the server
+        # has no current key: the last key used was just forgotten.
+        plain = os.path.join(work, "by name.txt")
+        with open(plain, "wb") as f:
+            f.write(b"found by name")
+        done = run_tool(command, "encrypt", "--name", "beta", "--remove-original", plain,
+                        key="from a file")
+        if done.returncode != 0:
+            failures.append(f"encrypt under beta: exit {done.returncode}")
+        run(["add", "--name", "passing"], key="passing key")
+        run(["delete", "passing"], out='forgot the key "passing"\n')
+        done = run_tool(command, "decrypt", "--remove-original", plain + ".rlk")
+        if done.returncode != 0 or not os.path.exists(plain):
+            failures.append(f"decrypt by the key's name: exit {done.returncode}: "
+                            f"{done.stderr!r}")
+        elif open(plain, "rb").read() != b"found by name":
+            failures.append("decrypt by the key's name: wrong content")
+
         run(["clear"], out="forgot all keys\n")
         run(["list"], out="", err="no keys remembered")
         run(["stop"], out="stopped the key server; its keys are forgotten\n")

@@ -131,7 +131,8 @@ TEST(DecryptFile, KeySearchOrder) {
        0,
        1,
        0},
-      {"no current key: named not tried", "", "right", "Other", {"right"}, 0, 1, 0},
+      {"no current key: named tried before asking", "", "right", "Other", {}, 0, 0, 0},
+      {"no current key, named does not fit", "", "wrong", "Other", {"right"}, 0, 1, 0},
       {"asked again after a wrong key", "", "", "", {"bad", "right"}, 0, 2, 1},
       {"cancelled", "wrong", "", "", {"bad", ""}, 817, 2, 1},
   };

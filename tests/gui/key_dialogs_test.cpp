@@ -243,6 +243,21 @@ TEST_F(KeyDialogs, ASelectionUnderANewKeyOfARememberedName) {
   EXPECT_EQ(rememberedKey(kRememberedName), kRememberedKey);
 }
 
+// Once the current key is deleted a run has no key to start with; the key
+// the server holds under the file's key name still opens it unasked.
+TEST_F(KeyDialogs, TheNamedKeyOpensAFileWhenThereIsNoCurrentKey) {
+  const std::string file = data.file("named.txt");
+  makeEncrypted(file, "found by name", test::keyRecord(kRememberedKey, kRememberedName));
+  ASSERT_EQ(keys->StoreKey(test::keyRecord("passing key", "passing")), 1); // current
+  ASSERT_EQ(keys->DeleteKey("passing"), 1);
+  KeyRecord none{};
+  ASSERT_EQ(keys->GetCurrentKey(none), 0);
+  auto host = start("decrypt", {file + ".rlk"});
+  confirmSuccess(host->id());
+  EXPECT_EQ(finish(*host), 0);
+  EXPECT_EQ(readFile(file), "found by name");
+}
+
 // Skip leaves one file encrypted and goes on; Cancel asks, and Yes ends the
 // run with the remaining files untouched. Empty keys are refused.
 TEST_F(KeyDialogs, SkipAndCancelInTheDecryptKeyDialog) {

@@ -72,16 +72,19 @@ bool sameName(const KeyRecord& a, const KeyRecord& b) {
 
 // The key search: the current key, the named key, then the user until a key
 // fits or the question is cancelled. `cipher` is left keyed with the key
-// that fitted.
+// that fitted. The named key is tried also when the run has no current key
+// yet (the server's current key was deleted, say), so a key the server holds
+// under the file's name is never asked for; it is not tried again when it
+// is the current key that just failed.
 std::int32_t findKey(CipherState& cipher, const Probe& p, FileTransform& job,
                      char* target, KeyRecord& current, const KeyRecord* named,
                      ProgressLink* link, std::int32_t* deleteOriginal) {
   const bool hadKey = current.length > 0;
   if (hadKey && fits(cipher, current, p))
     return kResultOk;
+  const bool namedFailed = hadKey && named && sameName(*named, current);
   current.length = 0;
-  if (hadKey && named && named->length > 0 && !sameName(*named, current) &&
-      fits(cipher, *named, p)) {
+  if (named && named->length > 0 && !namedFailed && fits(cipher, *named, p)) {
     current = *named;
     return kResultOk;
   }
