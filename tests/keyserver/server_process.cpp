@@ -54,8 +54,11 @@ bool RawClient::isValid() const {
 }
 
 bool RawClient::findAndLeaveAnswer(const char* name) {
-  if (!isValid() ||
-      access.lock(platform::kWaitForever) != platform::WaitResult::Signalled)
+  if (!isValid())
+    return false;
+  // A client killed while holding the mutex leaves it abandoned: ours now.
+  const platform::WaitResult got = access.lock(platform::kWaitForever);
+  if (got != platform::WaitResult::Signalled && got != platform::WaitResult::Abandoned)
     return false;
   holding = true;
   const auto length = static_cast<std::uint32_t>(std::strlen(name) + 1);
