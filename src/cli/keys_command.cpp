@@ -216,8 +216,12 @@ void printKeysHelp() {
       "  delete   forget the key NAME\n"
       "  clear    forget every key\n"
       "  stop     end the key server; its keys are forgotten\n\n"
-      "Exit status: 0 done, 1 when the key server does not answer or holds no\n"
-      "key of that name, 2 for bad usage.\n",
+      "Outside Windows the key server's shared objects are files in a folder\n"
+      "only you may reach ($XDG_RUNTIME_DIR/ravelock, else /dev/shm/ravelock-UID),\n"
+      "removed when the server ends. Objects that another user owns or could\n"
+      "open are refused, with the reason.\n\n"
+      "Exit status: 0 done, 1 when the key server does not answer, its objects\n"
+      "are refused or it holds no key of that name, 2 for bad usage.\n",
       stdout);
 }
 
