@@ -30,18 +30,7 @@ KeyServer::StartResult KeyServer::start() {
     stop();
     return StartResult::Failed;
   }
-  wipeStaleSection();
   return StartResult::Started;
-}
-
-void KeyServer::wipeStaleSection() {
-  std::lock_guard lock(mutex_);
-  unsigned char* shared = section_.data();
-  const MessageHeader header = readHeader(shared);
-  // A client may have written its request before this server came up.
-  const std::size_t keep = header.kind == kKindRequest ? requestSize(header) : 0;
-  platform::secureWipe(shared + keep, kSectionSize - keep);
-  unwiped_ = keep;
 }
 
 ServerAction KeyServer::serveNext(std::uint32_t timeoutMs) {

@@ -41,9 +41,6 @@ public:
   void stop();
 
 private:
-  // At start: what an earlier server or a client left in the section goes,
-  // except a request that is waiting for this server.
-  void wipeStaleSection();
   std::mutex mutex_; // guards core_ and the section while a request is handled
   ServerCore core_;
   platform::RunningMark mark_;
@@ -53,6 +50,9 @@ private:
   unsigned char request_[kSectionSize];
   // How many bytes from the section's start may still hold data no one has
   // wiped: the last answer, whose client may have died before reading it.
+  // At start, all of it: a killed server or client may have left a key. It
+  // is wiped with the first request, not before: a client may be writing
+  // that request already, and the server never takes the clients' mutex.
   std::size_t unwiped_ = kSectionSize;
 };
 
