@@ -129,8 +129,8 @@ void FileTransform::removeStaleTemporaries() {
     const std::string name = temporaryName(target, number);
     if (!pathExists(name.c_str()) || isSymbolicLink(name.c_str()))
       continue;
-    File stale =
-        File::open(name.c_str(), Access::ReadWrite, Share::None, Disposition::OpenExisting);
+    File stale = File::open(name.c_str(), Access::ReadWrite, Share::None,
+                            Disposition::OpenExisting);
     if (!stale.isOpen())
       continue;
     stale.close();
