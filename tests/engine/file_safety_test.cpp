@@ -93,11 +93,11 @@ TEST(FileSafety, NoHalfResultUnderItsNameAndNoPlainTextInTheTemporaryFile) {
     int deleteOriginal;
     bool targetExists;
   };
-  for (const Case& c : {Case{"encrypt beside", false, 0, false},
-                        Case{"encrypt over an old target", false, 0, true},
-                        Case{"encrypt in place", false, 1, false},
-                        Case{"decrypt beside", true, 0, false},
-                        Case{"decrypt in place", true, 1, false}}) {
+  for (const Case& c :
+       {Case{"encrypt beside", false, 0, false},
+        Case{"encrypt over an old target", false, 0, true},
+        Case{"encrypt in place", false, 1, false}, Case{"decrypt beside", true, 0, false},
+        Case{"decrypt in place", true, 1, false}}) {
     SCOPED_TRACE(c.what);
     TempDir dir;
     const std::string plainFile = dir.file("f.txt");
@@ -160,9 +160,8 @@ TEST(FileSafety, StaleTemporaryFilesOfTheTargetAreRemoved) {
   writeFile(dir.file("s.txt.rlk.3.rlktmp"), "held");
   writeFile(dir.file("other.rlk.0.rlktmp"), "another file's");
   platform::File held =
-      platform::File::open(dir.file("s.txt.rlk.3.rlktmp").c_str(),
-                           platform::Access::Read, platform::Share::None,
-                           platform::Disposition::OpenExisting);
+      platform::File::open(dir.file("s.txt.rlk.3.rlktmp").c_str(), platform::Access::Read,
+                           platform::Share::None, platform::Disposition::OpenExisting);
   ASSERT_TRUE(held.isOpen());
   ASSERT_EQ(encrypt(source, 0), 0);
   EXPECT_EQ(filesIn(dir), (std::set<std::string>{"other.rlk.0.rlktmp", "s.txt",
@@ -316,8 +315,7 @@ TEST(FileSafety, OverwritingInPlaceIsNeverStoppedHalfWayAndCanBeRefused) {
     EXPECT_EQ(refused, decrypting ? kDecryptNoSpace : kEncryptNoSpace);
     EXPECT_EQ(lastFileNote().note, FileNote::NoRoomForCopy);
     EXPECT_TRUE(readFile(source) == kept);
-    EXPECT_EQ(filesIn(dir),
-              std::set<std::string>{decrypting ? "p.txt.rlk" : "p.txt"});
+    EXPECT_EQ(filesIn(dir), std::set<std::string>{decrypting ? "p.txt.rlk" : "p.txt"});
   }
 }
 
