@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/ usr / bin / env python3
 """What the tool tells about files it refuses to touch: a symbolic link
 (never followed for writing or removal), a file another run holds, and
 names whose bytes are no characters. The help states the limit of
