@@ -188,10 +188,13 @@ TEST(FileSafety, ASecondRunOnTheSameFileFails) {
           dir.file(name).c_str(), platform::Access::Read, platform::Share::None,
           platform::Disposition::OpenExisting);
       ASSERT_TRUE(run.isOpen());
-      const bool decrypting = name[0] == 'b';
-      EXPECT_EQ(decrypting ? decrypt(dir.file(name), deleteOriginal)
-                           : encrypt(dir.file(name), deleteOriginal),
-                decrypting ? kDecryptOpenFailed : kEncryptOpenFailed);
+      // A decryption may be refused already when it reads the header.
+      if (name[0] == 'b') {
+        const std::int32_t result = decrypt(dir.file(name), deleteOriginal);
+        EXPECT_TRUE(result == kTestOpenFailed || result == kDecryptOpenFailed) << result;
+      } else {
+        EXPECT_EQ(encrypt(dir.file(name), deleteOriginal), kEncryptOpenFailed);
+      }
       EXPECT_EQ(lastFileNote().note, FileNote::SourceInUse);
       EXPECT_EQ(lastFileNote().path, dir.file(name));
     }
@@ -324,13 +327,17 @@ TEST(FileSafety, OverwritingInPlaceIsNeverStoppedHalfWayAndCanBeRefused) {
 TEST(FileSafety, NamesWithStrayBytesKeepTheirExtension) {
   TempDir dir;
   const std::string plainFile = dir.file("bad\xff\xfe");
+  const std::string encrypted = plainFile + ".rlk";
   writeFile(plainFile, "plain");
+  EXPECT_TRUE(hasEncryptedExtension(encrypted));
+  EXPECT_EQ(withoutEncryptedExtension(encrypted), plainFile);
   ASSERT_EQ(encrypt(plainFile, 1), 0);
-  EXPECT_EQ(filesIn(dir), std::set<std::string>{"bad\xff\xfe.rlk"});
-  EXPECT_TRUE(hasEncryptedExtension(dir.file("bad\xff\xfe.rlk")));
-  ASSERT_EQ(decrypt(dir.file("bad\xff\xfe.rlk"), 1), 0);
-  EXPECT_EQ(filesIn(dir), std::set<std::string>{"bad\xff\xfe"});
+  EXPECT_TRUE(platform::pathExists(encrypted.c_str()));
+  EXPECT_FALSE(platform::pathExists((encrypted + ".rlk").c_str()));
+  ASSERT_EQ(decrypt(encrypted, 1), 0);
+  EXPECT_FALSE(platform::pathExists(encrypted.c_str()));
   EXPECT_EQ(readFile(plainFile), "plain");
+  EXPECT_EQ(filesIn(dir).size(), 1u);
 }
 
 // A decryption keeping its source never writes over it, even told to.

@@ -9,6 +9,7 @@
 #include "engine/format/header.h"
 #include "engine/results.h"
 #include "keyserver/client.h"
+#include "platform/system_error.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -44,8 +45,11 @@ std::int32_t probe(FileTransform& job, Probe& p) {
   }
   File file = File::open(job.source.c_str(), Access::Read, Share::Read,
                          Disposition::OpenExisting);
-  if (!file.isOpen())
+  if (!file.isOpen()) {
+    if (lastErrorIsSharingViolation())
+      noteFile(FileNote::SourceInUse, job.source);
     return kTestOpenFailed;
+  }
   job.timesRead = file.getTimes(job.times);
   if (!file.size(p.fileSize))
     return kTestSizeUnknown;

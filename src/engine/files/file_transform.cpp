@@ -1,12 +1,11 @@
 #include "engine/files/file_transform.h"
 
+#include "engine/files/file_note.h"
 #include "engine/files/progress_meter.h"
 #include "engine/files/target_naming.h"
 #include "engine/results.h"
-#include "platform/text.h"
-
-#include "engine/files/file_note.h"
 #include "platform/system_error.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <atomic>
