@@ -30,8 +30,8 @@ bool setAttributes(const char* path, std::uint32_t attributes);
 bool pathExists(const char* path);
 bool isDirectory(const char* path);
 
-// Whether `path` itself is a symbolic link (on Windows a reparse point),
-// whatever it points to.
+// Whether `path` itself is a symbolic link (on Windows a symbolic link or
+// junction reparse point), whatever it points to.
 bool isSymbolicLink(const char* path);
 
 // Renames within a volume; with `replace`, an existing `to` is replaced
