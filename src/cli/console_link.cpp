@@ -5,6 +5,7 @@
 #include "cli/report.h"
 #include "engine/batch/error_list.h"
 #include "engine/files/decrypt_file.h"
+#include "engine/files/file_note.h"
 #include "engine/files/target_naming.h"
 #include "platform/console.h"
 #include "platform/secure_wipe.h"
@@ -92,6 +93,30 @@ void ConsoleLink::draw(unsigned percent) {
 void ConsoleLink::note(const std::string& text, const std::string& path) {
   pendingNote_ = text;
   pendingPath_ = path;
+}
+
+void ConsoleLink::printFileNote() {
+  const engine::FileNoteRecord& last = engine::lastFileNote();
+  const char* text = nullptr;
+  switch (last.note) {
+  case engine::FileNote::None: return;
+  case engine::FileNote::SourceIsLink:
+    text = "A symbolic link is not followed: name the file it points to";
+    break;
+  case engine::FileNote::SourceInUse:
+    text = "The file is in use by another run or program; try again once it ends";
+    break;
+  case engine::FileNote::SourceChanged:
+    text = "The file changed while it was read: it is kept as it is, and no result "
+           "was written";
+    break;
+  case engine::FileNote::NoRoomForCopy:
+    text = "No room for a copy of the file. --in-place-without-copy overwrites it "
+           "where it is, but a power loss or crash during that loses the file";
+    break;
+  }
+  printReportLine(stderr, text, last.path);
+  engine::clearFileNote();
 }
 
 bool ConsoleLink::askYesNo(const char* question) {
@@ -233,6 +258,8 @@ std::intptr_t ConsoleLink::send(std::uint32_t message, std::uintptr_t wParam,
   case UM_SET_PROGRESS: draw(static_cast<unsigned>(wParam)); return ANSWER_NONE;
   case UM_QUERY_ABORT:
     clearLine();
+    if (wParam == QUERY_FILE_FAILED)
+      printFileNote();
     if (wParam == QUERY_FILE_DONE && !interrupted()) {
       if (!pendingNote_.empty()) {
         printReportLine(stderr, pendingNote_, pendingPath_);

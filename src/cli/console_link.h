@@ -65,6 +65,9 @@ private:
   std::intptr_t askRepeated(char* path, bool writeFailed);
   bool askYesNo(const char* question);
   void note(const std::string& text, const std::string& path);
+  // Why the file that just failed failed, where the engine knows more than
+  // its result code says.
+  void printFileNote();
   void draw(unsigned percent);
 
   bool decrypting_;

@@ -9,6 +9,7 @@
 #include "engine/batch/jobs.h"
 #include "engine/files/decrypt_file.h"
 #include "engine/files/file_test.h"
+#include "engine/files/file_transform.h"
 #include "engine/files/target_naming.h"
 #include "engine/results.h"
 #include "keyserver/client.h"
@@ -38,13 +39,23 @@ void printDecryptHelp() {
       "  --output PATH       write to PATH; one FILE only\n"
       "  -r, --recursive     decrypt the subfolders of each FOLDER too\n"
       "  --remove-original   do not keep the encrypted file\n"
+      "  --in-place-without-copy\n"
+      "                      with --remove-original, where the disk has no room\n"
+      "                      for a copy, overwrite the encrypted file itself\n"
       "  --overwrite         overwrite an existing decrypted file\n"
       "  --skip-existing     skip a file whose decrypted file exists\n"
       "  --remember          remember the key that fitted in the key server\n"
       "  --keep-damaged      keep a result whose CRC does not match (without it\n"
       "                      the terminal asks; without a terminal it is dropped)\n\n"
+      "Each result is written beside its file under a temporary name and takes\n"
+      "its own name only once complete; the encrypted file goes only after\n"
+      "that. A disk without room for that copy refuses --remove-original,\n"
+      "unless --in-place-without-copy is given: then the file is overwritten\n"
+      "where it is, and a power loss or crash during that overwrite loses it.\n"
+      "A file another run is working on, and a symbolic link, are refused.\n\n"
       "Failures are listed at the end, one line each. Ctrl-C stops the file\n"
-      "being worked on (nothing is left half-written) and ends the run.\n\n"
+      "being worked on (nothing is left half-written; an overwrite in place\n"
+      "is finished first) and ends the run.\n\n"
       "Exit status: 0 when every file was decrypted, 1 when one failed or was\n"
       "skipped, 2 for bad usage, 130 when stopped with Ctrl-C.\n",
       stdout);
@@ -95,8 +106,9 @@ void decryptToOutput(const std::string& file, const std::string& output,
 
 int runDecrypt(std::span<char* const> args) {
   const Arguments a(args, {"--key-file", "--output"},
-                    {"--remove-original", "--overwrite", "--skip-existing", "--remember",
-                     "--keep-damaged", "-r", "--recursive"});
+                    {"--remove-original", "--in-place-without-copy", "--overwrite",
+                     "--skip-existing", "--remember", "--keep-damaged", "-r",
+                     "--recursive"});
   if (a.has("--help")) {
     printDecryptHelp();
     return kExitOk;
@@ -132,6 +144,7 @@ int runDecrypt(std::span<char* const> args) {
   choices.givenKey = keyGiven ? givenKey.get() : nullptr;
   ConsoleLink link(true, choices);
   ConsoleLink::catchInterrupt();
+  allowOverwriteWithoutCopy(a.has("--in-place-without-copy"));
 
   if (a.given("--output")) {
     decryptToOutput(a.positional().front(), a.value("--output"), link,

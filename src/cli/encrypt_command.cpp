@@ -5,6 +5,7 @@
 #include "cli/console_link.h"
 #include "cli/key_input.h"
 #include "engine/batch/jobs.h"
+#include "engine/files/file_transform.h"
 #include "platform/secure_wipe.h"
 #include "platform/text.h"
 
@@ -30,21 +31,31 @@ void printEncryptHelp() {
       "                      one FILE only\n"
       "  -r, --recursive     encrypt the subfolders of each FOLDER too\n"
       "  --remove-original   do not keep the original (it is replaced in place)\n"
+      "  --in-place-without-copy\n"
+      "                      with --remove-original, where the disk has no room\n"
+      "                      for a copy, overwrite the file itself\n"
       "  --overwrite         overwrite an existing encrypted file\n"
       "  --skip-existing     skip a file whose encrypted file exists\n"
       "Without --overwrite or --skip-existing the terminal asks; without a\n"
       "terminal such a file is skipped and reported.\n\n"
+      "Each result is written beside its file under a temporary name and takes\n"
+      "its own name only once complete; the original goes only after that. A\n"
+      "disk without room for that copy refuses --remove-original, unless\n"
+      "--in-place-without-copy is given: then the file is overwritten where it\n"
+      "is, and a power loss or crash during that overwrite loses the file.\n"
+      "A file another run is working on, and a symbolic link, are refused.\n\n"
       "Failures are listed at the end, one line each. Ctrl-C stops the file\n"
-      "being worked on (nothing is left half-written) and ends the run.\n\n"
+      "being worked on (nothing is left half-written; an overwrite in place\n"
+      "is finished first) and ends the run.\n\n"
       "Exit status: 0 when every file was encrypted, 1 when one failed or was\n"
       "skipped, 2 for bad usage, 130 when stopped with Ctrl-C.\n",
       stdout);
 }
 
 int runEncrypt(std::span<char* const> args) {
-  const Arguments a(
-      args, {"--key-file", "--name", "--output"},
-      {"--remove-original", "--overwrite", "--skip-existing", "-r", "--recursive"});
+  const Arguments a(args, {"--key-file", "--name", "--output"},
+                    {"--remove-original", "--in-place-without-copy", "--overwrite",
+                     "--skip-existing", "-r", "--recursive"});
   if (a.has("--help")) {
     printEncryptHelp();
     return kExitOk;
@@ -85,6 +96,7 @@ int runEncrypt(std::span<char* const> args) {
   job.targetName = a.value("--output");
   job.deleteOriginal = a.has("--remove-original");
   job.subfolders = a.has("-r") || a.has("--recursive");
+  engine::allowOverwriteWithoutCopy(a.has("--in-place-without-copy"));
   engine::encryptWorker(job);
   if (ConsoleLink::interrupted())
     return kExitInterrupted;

@@ -12,7 +12,9 @@ namespace ravelock::platform {
 enum class Access : std::uint8_t { Read, Write, ReadWrite };
 
 // Which access other openers keep while this handle is open. POSIX has no
-// mandatory sharing, so the POSIX backend accepts and ignores it.
+// mandatory sharing: there None takes an exclusive advisory lock (flock),
+// which refuses every other opener asking for None, and the other modes
+// are ignored.
 enum class Share : std::uint8_t { None, Read, ReadWrite, ReadWriteDelete };
 
 enum class Disposition : std::uint8_t {

@@ -30,6 +30,10 @@ bool setAttributes(const char* path, std::uint32_t attributes);
 bool pathExists(const char* path);
 bool isDirectory(const char* path);
 
+// Whether `path` itself is a symbolic link (on Windows a symbolic link or
+// junction reparse point), whatever it points to.
+bool isSymbolicLink(const char* path);
+
 // Renames within a volume; with `replace`, an existing `to` is replaced
 // atomically (MoveFileEx with MOVEFILE_REPLACE_EXISTING, rename(2)).
 bool moveFile(const char* from, const char* to, bool replace);
@@ -73,8 +77,10 @@ int getFreeSpace(const char* root, std::uint64_t* freeBytes, std::uint64_t* tota
 // The long form of `path` written to `buffer` when it fits with its
 // terminator; returns its length either way, 0 when it cannot be formed
 // (buffer then empty). On Windows GetLongPathNameA looked up at run time,
-// else FindFirstFileA for the last component; natively the absolute,
-// canonical path of an existing file.
+// else FindFirstFileA for the last component; natively the absolute path
+// of an existing file, its "." and ".." folded away as the Windows call
+// does, without resolving links (a result is named beside the name the user
+// gave, never beside a link's target).
 std::size_t getLongPath(const char* path, char* buffer, std::size_t bufferSize);
 
 // The short (8.3) form of an existing path, or nullopt when the system has

@@ -12,6 +12,10 @@ namespace ravelock::platform {
 std::uint32_t lastSystemError();
 void setLastSystemError(std::uint32_t code);
 
+// Whether the last failed open was refused because another opener holds
+// the file without sharing (a sharing violation; natively the lock).
+bool lastErrorIsSharingViolation();
+
 // The system's own text for `code`, without a trailing line break.
 std::string systemErrorText(std::uint32_t code);
 

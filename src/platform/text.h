@@ -10,7 +10,8 @@ namespace ravelock::platform {
 
 // Bytes in the character starting at `p` (1 at the terminating NUL). On
 // Windows a double-byte code page's lead byte starts a two-byte character;
-// natively the text is UTF-8.
+// natively the text is UTF-8, and a byte that does not begin a well-formed
+// sequence is a character of its own.
 std::size_t charLength(const char* p);
 
 // The longest prefix of `text` of at most `maxBytes` bytes that does not cut

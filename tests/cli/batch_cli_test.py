@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/ usr / bin / env python3
 """ravelock encrypt and decrypt over folders: subfolders with -r, the report
 of failures in the error report's line format (one line per result, control
 bytes in names escaped), and Ctrl-C (natively) ending
@@ -38,7 +38,7 @@ def main(command):
             failures.append(f"decrypt without -r: exit {r.returncode} {tree(top)}")
 
         if not command[0].endswith("wine"):
-            # A name with control bytes is reported on one line, escaped.
+#A name with control bytes is reported on one line, escaped.
             odd = os.path.join(work, "line\nbreak\x1b[2J.txt")
             with open(odd, "wb") as f:
                 f.write(b"odd")
@@ -61,8 +61,8 @@ def main(command):
             p.communicate(timeout=60)
             left = sorted(f for f in os.listdir(work) if f.startswith("big"))
             if p.returncode == 130:
-                # The original, or (when the signal came as the run ended) the
-                # complete result: never half of either.
+#The original, or (when the signal came as the run ended) the
+#complete result : never half of either.
                 whole = (left == ["big.bin"] and os.path.getsize(big) == before) or (
                     left == ["big.bin.rlk"] and os.path.getsize(big + ".rlk") == before + 48)
                 if not whole:

@@ -1,7 +1,7 @@
-#!/usr/bin/env python3
+#!/ usr / bin / env python3
 """ravelock decrypt as a user runs it: files written by the independent
-reference implementation decrypt byte for byte; a round trip through
-ravelock encrypt keeps times and the read-only attribute; a wrong key
+reference implementation decrypt byte for byte;
+a round trip through ravelock encrypt keeps times and the read - only attribute; a wrong key
 without a terminal fails and writes nothing.
 Usage: decrypt_cli_test.py [EMULATOR...] RAVELOCK"""
 import os

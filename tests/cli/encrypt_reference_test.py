@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/ usr / bin / env python3
 """ravelock encrypt's results read back by the independent reference
 implementation (tools/reference), for the sizes, keys and names that
 matter. Usage: encrypt_reference_test.py [EMULATOR...] RAVELOCK"""
@@ -9,8 +9,8 @@ from cli_support import main_of, reference, report, run
 
 KEYS = [b"k", bytes(range(33, 33 + 56))]
 NAMES = ["", "n" * 31, "m" * 32, "l" * 40]
-# Every size with every key and name; the reference is slow, so one
-# multi-megabyte file once.
+#Every size with every key and name; the reference is slow, so one
+#multi - megabyte file once.
 CASES = [(size, key, name) for size in [0, 7, 8, 121, 127, 128]
          for key in KEYS for name in NAMES] + [(2 * 1024 * 1024 + 5, KEYS[1], "big")]
 

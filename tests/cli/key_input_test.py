@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/ usr / bin / env python3
 """Keys given to ravelock: every source (key file, RAVELOCK_KEY) gives its
 first line without the LF or CR LF that ends it, and a NUL byte in a key is
 refused with a message and nothing written.

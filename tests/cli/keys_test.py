@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/ usr / bin / env python3
 """ravelock keys as a user runs it: remembering keys from a key file and
 from the environment, listing, replacing, forgetting, stopping the server,
 and the keys and operands it refuses; natively also where the server's

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/ usr / bin / env python3
 """Only regular files are opened: a FIFO as a file to encrypt, decrypt or
 test, inside a folder being walked, or as the key file is refused at once
 (a FIFO without a writer would block the open forever). Natively only:
@@ -10,7 +10,7 @@ import tempfile
 
 from cli_support import main_of, report, run
 
-# Long enough for a slow machine, far shorter than a run that hangs.
+#Long enough for a slow machine, far shorter than a run that hangs.
 TIMEOUT = 30
 
 
@@ -58,8 +58,8 @@ def main(command):
                 continue
             if r.returncode != status or message not in r.stdout + r.stderr:
                 failures.append(f"{name}: exit {r.returncode} {r.stdout!r} {r.stderr!r}")
-        # The folder's regular file was encrypted all the same; the FIFOs are
-        # untouched.
+#The folder's regular file was encrypted all the same; the FIFOs are
+#untouched.
         if not os.path.exists(os.path.join(folder, "z.txt.rlk")):
             failures.append(f"the folder's file: {sorted(os.listdir(folder))}")
         for path in [fifo, pipe, os.path.join(folder, "y.rlk"), os.path.join(folder, "p.txt")]:

@@ -149,7 +149,9 @@ TEST(StreamedFile, DamagedContentIsAskedAboutOnceEveryChunkIsWritten) {
       if (m.id != UM_ASK_KEEP_BAD_CRC)
         return 0;
       ++asked;
-      EXPECT_EQ(std::filesystem::file_size(dir.file("d.txt")), plain.size());
+      // Every chunk is written, still under the temporary name.
+      EXPECT_FALSE(std::filesystem::exists(dir.file("d.txt")));
+      EXPECT_EQ(std::filesystem::file_size(dir.file("d.txt.0.rlktmp")), plain.size());
       EXPECT_EQ(link.progressValues().back(), 100u);
       return keep;
     };

@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -127,5 +129,31 @@ void forEveryFailurePoint(int failOpenAt, Prepare prepare, Run run, Check check)
     }
   }
 }
+
+// Runs `watch(op, n)` at the n-th call of each operation, before the call
+// itself, and injects nothing: a test's look at the files at that moment
+// (what a crash there would leave), or its own change to them. Calls are
+// watched one at a time, whichever thread makes them.
+class WatchCalls : public platform::FaultHook {
+public:
+  explicit WatchCalls(std::function<void(platform::Op, int)> watch)
+      : watch_(std::move(watch)) {
+    platform::installFaultHook(this);
+  }
+  ~WatchCalls() { platform::installFaultHook(nullptr); }
+  WatchCalls(const WatchCalls&) = delete;
+  WatchCalls& operator=(const WatchCalls&) = delete;
+
+  platform::Fault onCall(platform::Op op) override {
+    const std::lock_guard<std::recursive_mutex> lock(mutex_);
+    watch_(op, ++calls_[static_cast<std::size_t>(op)]);
+    return platform::Fault::None;
+  }
+
+private:
+  std::function<void(platform::Op, int)> watch_;
+  std::recursive_mutex mutex_;
+  std::array<int, static_cast<std::size_t>(platform::Op::Count)> calls_{};
+};
 
 } // namespace ravelock::test

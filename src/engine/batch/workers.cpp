@@ -62,6 +62,13 @@ void runItems(const char* items, int count, ErrorList& errors, Handle handle) {
   });
 }
 
+// A folder that the run walks. A link to a folder is not walked (its
+// files would be written at the link's target): it goes to the file
+// routines, which refuse links.
+bool isFolderToWalk(const std::string& path) {
+  return platform::isDirectory(path.c_str()) && !platform::isSymbolicLink(path.c_str());
+}
+
 void endRun(ProgressLink* progress, ErrorList& errors) {
   sendTo(progress, UM_RUN_RESULT, reinterpret_cast<std::uintptr_t>(&errors));
   if (progress)
@@ -125,7 +132,7 @@ void encryptWorker(EncryptJob& job) {
   platform::ComApartment com; // the folder shortcuts are shell links
   ErrorList errors;
   runItems(job.items, job.count, errors, [&](const std::string& path, int remaining) {
-    if (platform::isDirectory(path.c_str()))
+    if (isFolderToWalk(path))
       return encryptFolder(job.progress, path, job.subfolders, *job.key,
                            job.deleteOriginal, errors);
     return encryptOneFile(path, *job.key, job.progress, job.deleteOriginal, errors,
@@ -138,7 +145,7 @@ void decryptWorker(DecryptJob& job) {
   ErrorList errors;
   platform::Wiped<KeyRecord> lastKey;
   runItems(job.items, job.count, errors, [&](const std::string& path, int remaining) {
-    if (platform::isDirectory(path.c_str()))
+    if (isFolderToWalk(path))
       return decryptFolder(job.progress, path, job.lastTarget, &job.subfolders, *lastKey,
                            &job.deleteOriginal, errors);
     return decryptOneFile(path, job.lastTarget, *lastKey, job.progress,

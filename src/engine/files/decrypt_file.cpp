@@ -2,12 +2,14 @@
 
 #include "engine/files/buffer_crypto.h"
 #include "engine/files/disk_helpers.h"
+#include "engine/files/file_note.h"
 #include "engine/files/file_test.h"
 #include "engine/files/file_transform.h"
 #include "engine/files/target_naming.h"
 #include "engine/format/header.h"
 #include "engine/results.h"
 #include "keyserver/client.h"
+#include "platform/system_error.h"
 #include "platform/text.h"
 
 #include <algorithm>
@@ -20,9 +22,9 @@ using namespace platform;
 
 namespace {
 
-constexpr TransformCodes kDecryptionCodes = {kDecryptOpenFailed,   kDecryptSizeUnknown,
-                                             kDecryptCreateFailed, kDecryptWriteFailed,
-                                             kDecryptNoBuffer,     kDecryptLoadFailed};
+constexpr TransformCodes kDecryptionCodes = {
+    kDecryptOpenFailed, kDecryptSizeUnknown, kDecryptCreateFailed, kDecryptWriteFailed,
+    kDecryptNoBuffer,   kDecryptLoadFailed,  kDecryptNoSpace};
 // The header and the bytes the key test needs.
 constexpr std::size_t kProbeBytes = kHeaderSize + kKeyCheckBytes;
 
@@ -36,10 +38,18 @@ struct Probe {
 // Reads and checks the header and the first payload bytes: kResultOk or a
 // code of the file test.
 std::int32_t probe(FileTransform& job, Probe& p) {
+  // A link is neither followed for writing nor removed (see EncryptFile).
+  if (isSymbolicLink(job.source.c_str())) {
+    noteFile(FileNote::SourceIsLink, job.source);
+    return kTestOpenFailed;
+  }
   File file = File::open(job.source.c_str(), Access::Read, Share::Read,
                          Disposition::OpenExisting);
-  if (!file.isOpen())
+  if (!file.isOpen()) {
+    if (lastErrorIsSharingViolation())
+      noteFile(FileNote::SourceInUse, job.source);
     return kTestOpenFailed;
+  }
   job.timesRead = file.getTimes(job.times);
   if (!file.size(p.fileSize))
     return kTestSizeUnknown;
@@ -166,6 +176,11 @@ std::int32_t decrypt(FileTransform& job, const Probe& p, CipherState& cipher,
   std::int32_t result = job.open();
   if (result != kResultOk)
     return result;
+  // The file probed is the file opened, or it changed in between.
+  if (job.sourceSize != p.fileSize) {
+    noteFile(FileNote::SourceChanged, job.source);
+    return job.fail(kDecryptLoadFailed);
+  }
   const std::uint64_t payload = p.fileSize - kHeaderSize;
   const std::uint32_t original = p.header.originalSize;
   if (job.mode != FileTransform::Mode::InPlace) {
@@ -180,9 +195,11 @@ std::int32_t decrypt(FileTransform& job, const Probe& p, CipherState& cipher,
         return job.fail(kDecryptNoSpace);
     }
   } else {
+    // Free space unknown counts as no room for the copy.
     std::uint64_t freeBytes = 0;
-    if (GetFreeSpace(volumeRootOf(job.target).c_str(), &freeBytes, nullptr, nullptr))
-      job.useCopyWhenRoom(freeBytes, original);
+    GetFreeSpace(volumeRootOf(job.target).c_str(), &freeBytes, nullptr, nullptr);
+    if ((result = job.useCopyWhenRoom(freeBytes, original)) != kResultOk)
+      return result;
   }
 
   sendTo(link, UM_SET_PROGRESS, 0);
@@ -220,6 +237,7 @@ std::int32_t DecryptFile(const char* source, char* target, KeyRecord* currentKey
     return kResultNoKey;
   if (!source || !*source)
     return kTestOpenFailed;
+  clearFileNote();
   FileTransform job(source, progress, kDecryptionCodes);
   Probe p;
   std::int32_t result = probe(job, p);
@@ -245,6 +263,10 @@ std::int32_t DecryptFile(const char* source, char* target, KeyRecord* currentKey
     job.mode = samePath(job.target, job.source) ? FileTransform::Mode::InPlace
                                                 : FileTransform::Mode::TwoFile;
   }
+  // Its result over the encrypted file itself would lose the original that
+  // was to be kept.
+  if (samePath(job.target, job.source) && !job.deleteSource)
+    return kDecryptCreateFailed;
   job.sourceAttributes = getAttributes(job.source.c_str());
 
   if ((result = decrypt(job, p, cipher, progress)) != kResultOk)

@@ -2,6 +2,7 @@
 
 #include "engine/files/buffer_crypto.h"
 #include "engine/files/disk_helpers.h"
+#include "engine/files/file_note.h"
 #include "engine/files/file_transform.h"
 #include "engine/files/target_naming.h"
 #include "engine/results.h"
@@ -18,9 +19,9 @@ using namespace platform;
 
 namespace {
 
-constexpr TransformCodes kEncryptionCodes = {kEncryptOpenFailed,   kEncryptSizeUnknown,
-                                             kEncryptCreateFailed, kEncryptWriteFailed,
-                                             kEncryptNoBuffer,     kEncryptLoadFailed};
+constexpr TransformCodes kEncryptionCodes = {
+    kEncryptOpenFailed, kEncryptSizeUnknown, kEncryptCreateFailed, kEncryptWriteFailed,
+    kEncryptNoBuffer,   kEncryptLoadFailed,  kEncryptNoSpace};
 // The result is at most this much larger than the source: header + padding.
 constexpr std::uint64_t kGrowth = 56;
 // kGrowth covers the header and the 8 zero bytes written after the content,
@@ -109,7 +110,8 @@ std::int32_t encrypt(FileTransform& job, const KeyRecord& key, ProgressLink* lin
     return job.fail(kEncryptFreeSpaceUnknown);
   if (freeBytes <= needed)
     return job.fail(kEncryptNoSpace);
-  job.useCopyWhenRoom(freeBytes, size + kGrowth);
+  if ((result = job.useCopyWhenRoom(freeBytes, size + kGrowth)) != kResultOk)
+    return result;
 
   sendTo(link, UM_FILE_SIZE, static_cast<std::uintptr_t>(size));
   if ((result = job.createBuffer(size, size + kBufferSlack)) != kResultOk)
@@ -169,6 +171,13 @@ std::int32_t EncryptFile(const char* source, const char* requestedTarget,
     return kResultNoKey;
   if (!source || !*source)
     return kEncryptOpenFailed;
+  clearFileNote();
+  // A link is neither followed for writing nor removed: the result would
+  // be named after it and its target's content replaced or lost.
+  if (isSymbolicLink(source)) {
+    noteFile(FileNote::SourceIsLink, source);
+    return kEncryptOpenFailed;
+  }
   FileTransform job(source, progress, kEncryptionCodes);
   std::int32_t result = kResultOk;
   if (!nameTarget(job, requestedTarget, deleteOriginal != 0, progress, result))

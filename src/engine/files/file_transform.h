@@ -2,10 +2,17 @@
 // What encrypting and decrypting one file have in common: the source and
 // target files, in place or beside each other, streaming the bytes through
 // the cipher or, overwriting the source in place, the work buffer that holds
-// them whole, finishing the result and the clean-up after a failure. In
-// place goes through a temporary file beside the source whenever the disk
-// has room for it, so the source stays whole until the result is complete;
-// only without room is the source itself overwritten.
+// them whole, finishing the result and the clean-up after a failure.
+//
+// The result is written to a temporary file beside the target
+// ("<target>.N.rlktmp", created exclusively and held without sharing),
+// flushed and only then renamed to the target's name, so a crash never
+// leaves half a file under that name. Temporary files of the same target
+// that no run holds any more are a crashed run's and are removed first. In
+// place goes the same way whenever the disk has room for the copy; only
+// without room is the source itself overwritten. The source is held
+// without sharing for the whole run (one run per file), and a source whose
+// size or write time changed meanwhile is neither replaced nor removed.
 
 #include "engine/files/chunk_stream.h"
 #include "engine/progress_link.h"
@@ -28,7 +35,18 @@ struct TransformCodes {
   std::int32_t writeFailed;  // the target cannot be written
   std::int32_t noBuffer;     // the work memory cannot be had
   std::int32_t loadFailed;   // the source cannot be read
+  std::int32_t noSpace;      // no room for the result
 };
+
+// Whether in place without room for a copy may overwrite the source itself,
+// as the design does (the default). The command-line tool allows it only
+// when asked: a power loss during that overwrite loses the file. Refused,
+// such a file fails with the no-space code.
+void allowOverwriteWithoutCopy(bool allowed);
+bool overwriteWithoutCopyAllowed();
+
+// The suffix of temporary files before the number: "<target>.N.rlktmp".
+inline constexpr char kTemporarySuffix[] = ".rlktmp";
 
 class FileTransform {
 public:
@@ -47,8 +65,9 @@ public:
   std::int32_t open() { return mode == Mode::InPlace ? openInPlace() : openTwoFile(); }
 
   // In place with room for a second copy: the result goes to a temporary
-  // file instead of over the source.
-  void useCopyWhenRoom(std::uint64_t freeBytes, std::uint64_t resultSize);
+  // file instead of over the source. Without room, and overwriting refused,
+  // the noSpace code (the files are closed); else kResultOk.
+  std::int32_t useCopyWhenRoom(std::uint64_t freeBytes, std::uint64_t resultSize);
 
   // Whether the bytes go through in chunks. Overwriting the source in place
   // holds them whole: the result would overwrite bytes not yet read.
@@ -73,7 +92,8 @@ public:
   std::int32_t load(unsigned char* into, std::uint64_t count);
 
   // Writes `count` bytes of the buffer to the output from its start, then
-  // ends it (endOutput): kResultOk, kResultStopped or writeFailed.
+  // ends it (endOutput): kResultOk or writeFailed. It is never stopped
+  // midway (it overwrites the source in place).
   std::int32_t save(std::uint64_t count);
 
   // Ends the output at `size` and gives it the source's times: kResultOk or
@@ -81,8 +101,9 @@ public:
   std::int32_t endOutput(std::uint64_t size);
 
   // Names the completed result, gives it the source's attributes and only
-  // then lets go of the source. kResultOk, or writeFailed when the result
-  // cannot take its place.
+  // then lets go of the source. kResultOk, writeFailed when the result
+  // cannot take its place, or loadFailed when the source changed during
+  // the run (then it stays and the result is removed).
   std::int32_t finish();
 
   // The clean-up after a failure once the files are open; returns `result`.
@@ -90,12 +111,15 @@ public:
 
   platform::File& output() { return mode == Mode::InPlace ? sourceFile : targetFile; }
 
+  // Whether the source is still the size and write time it had when opened.
+  bool sourceUnchanged();
+
   std::string source;
   std::string target;
   Mode mode = Mode::TwoFile;
   bool deleteSource = false;
   platform::File sourceFile;
-  platform::File targetFile; // the target, or the temporary file in place
+  platform::File targetFile; // the temporary file that becomes the target
   platform::FileTimes times;
   bool timesRead = false;
   std::uint32_t sourceAttributes = platform::kInvalidAttributes;
@@ -106,12 +130,15 @@ public:
 private:
   std::int32_t openInPlace();
   std::int32_t openTwoFile();
+  std::int32_t openFailed();
+  void removeStaleTemporaries();
   bool createTemporary();
+  bool replaceTarget();
 
   ProgressLink* link_;
   TransformCodes codes_;
   std::string temporary_;
-  std::uint32_t targetAttributes_ = platform::kInvalidAttributes;
+  bool targetExisted_ = false;
 };
 
 } // namespace ravelock::engine

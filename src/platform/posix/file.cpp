@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -35,7 +36,7 @@ struct timespec toTimespec(std::uint64_t fileTime) {
 
 } // namespace
 
-std::intptr_t backend::openFile(const char* path, Access access, Share,
+std::intptr_t backend::openFile(const char* path, Access access, Share share,
                                 Disposition disposition) {
   int flags = O_CLOEXEC;
   switch (access) {
@@ -66,9 +67,15 @@ std::intptr_t backend::openFile(const char* path, Access access, Share,
     errno = !stated ? EIO : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     return backend::kNoHandle;
   }
+  // No sharing is the nearest POSIX has to a share mode of none: an
+  // exclusive lock, which every other opener without sharing (another run
+  // on the same file) is refused as Windows would refuse it.
   const int status = ::fcntl(fd, F_GETFL);
-  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0 ||
+      (share == Share::None && ::flock(fd, LOCK_EX | LOCK_NB) != 0)) {
+    const int error = errno;
     ::close(fd);
+    errno = error;
     return backend::kNoHandle;
   }
   return fd;

@@ -1,6 +1,7 @@
 #include "platform/filesystem.h"
 #include "platform/backend.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <vector>
 
 namespace ravelock::platform {
 
@@ -54,6 +56,11 @@ bool pathExists(const char* path) {
 bool isDirectory(const char* path) {
   struct stat st;
   return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isSymbolicLink(const char* path) {
+  struct stat st;
+  return ::lstat(path, &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 bool backend::moveFile(const char* from, const char* to, bool replace) {
@@ -153,10 +160,33 @@ bool backend::freeSpace(const char* root, FreeSpace& space) {
 }
 
 std::optional<std::string> backend::longPath(const char* path) {
-  char resolved[PATH_MAX];
-  if (!::realpath(path, resolved))
+  if (!pathExists(path))
     return std::nullopt;
-  return std::string(resolved);
+  std::string given = path;
+  if (given.empty() || given.front() != '/') {
+    char folder[PATH_MAX];
+    if (!::getcwd(folder, sizeof folder))
+      return std::nullopt;
+    given = std::string(folder) + '/' + given;
+  }
+  // Folded by name, as GetFullPathName does: ".." takes back the name
+  // before it, whether or not that name is a link.
+  std::vector<std::string_view> names;
+  for (std::size_t at = 0; at < given.size();) {
+    const std::size_t end = std::min(given.find('/', at), given.size());
+    const std::string_view name(given.data() + at, end - at);
+    if (name == "..") {
+      if (!names.empty())
+        names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      names.push_back(name);
+    }
+    at = end + 1;
+  }
+  std::string absolute;
+  for (const std::string_view name : names)
+    absolute.append("/").append(name);
+  return absolute.empty() ? std::string("/") : absolute;
 }
 
 void useLegacyKernelFunctions(bool) {}

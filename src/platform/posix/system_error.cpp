@@ -14,6 +14,10 @@ void setLastSystemError(std::uint32_t code) {
   errno = static_cast<int>(code);
 }
 
+bool lastErrorIsSharingViolation() {
+  return errno == EWOULDBLOCK;
+}
+
 std::string systemErrorText(std::uint32_t code) {
   char text[256];
   // The GNU strerror_r may return a static string instead of filling `text`.

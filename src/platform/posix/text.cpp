@@ -4,15 +4,16 @@ namespace ravelock::platform {
 
 std::size_t charLength(const char* p) {
   const auto lead = static_cast<unsigned char>(*p);
-  std::size_t n = lead < 0x80    ? 1
-                  : lead >= 0xF0 ? 4
-                  : lead >= 0xE0 ? 3
-                  : lead >= 0xC0 ? 2
-                                 : 1;
-  // A sequence cut short by the terminator counts up to it only.
+  // Only a well-formed sequence is one character; a stray byte (a lone
+  // trail byte, a lead byte without its trail bytes, or a byte UTF-8 never
+  // uses) counts alone, so it can never hide a dot or separator after it.
+  const std::size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 1;
   for (std::size_t i = 1; i < n; ++i)
-    if (p[i] == '\0')
-      return i;
+    if ((static_cast<unsigned char>(p[i]) & 0xC0) != 0x80)
+      return 1;
   return n;
 }
 

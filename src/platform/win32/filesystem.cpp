@@ -50,6 +50,21 @@ bool isDirectory(const char* path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool isSymbolicLink(const char* path) {
+  // Only links: other reparse points (files kept in the cloud, deduplicated
+  // files) are files of their own.
+  const DWORD a = GetFileAttributesA(path);
+  if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+    return false;
+  WIN32_FIND_DATAA found;
+  const HANDLE find = FindFirstFileA(path, &found);
+  if (find == INVALID_HANDLE_VALUE)
+    return false;
+  FindClose(find);
+  return found.dwReserved0 == IO_REPARSE_TAG_SYMLINK ||
+         found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT;
+}
+
 bool backend::moveFile(const char* from, const char* to, bool replace) {
   const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
                               : MOVEFILE_WRITE_THROUGH;

@@ -13,6 +13,11 @@ void setLastSystemError(std::uint32_t code) {
   SetLastError(code);
 }
 
+bool lastErrorIsSharingViolation() {
+  const DWORD error = GetLastError();
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 std::string systemErrorText(std::uint32_t code) {
   char text[512];
   DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
