@@ -46,7 +46,9 @@ private:
 
 // Saves a shortcut (shell link) at `linkPath` that starts `target`, with
 // `description`, the `arguments` when given and the icon `iconPath`,
-// `iconIndex` when given and not empty; an existing file is overwritten.
+// `iconIndex` when given and not empty. An existing file is replaced only
+// by a complete new one (written as `linkPath` + ".new", flushed, moved
+// over it); on failure it stays as it was.
 // The thread must be in a ComApartment. Natively there are no shell links:
 // false.
 bool WriteShortcut(const std::string& target, const std::string& linkPath,

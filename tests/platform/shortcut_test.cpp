@@ -67,5 +67,18 @@ TEST_F(Shortcuts, MissingDamagedOrRefusedShortcutsResolveToNothing) {
   EXPECT_FALSE(std::filesystem::exists(link));
 }
 
+// A new shortcut that cannot be written leaves the old one whole.
+TEST_F(Shortcuts, AFailedReplacementKeepsTheOldShortcut) {
+  ASSERT_TRUE(WriteShortcut(target, link, "starts it"));
+  const std::string before = test::readFile(link);
+  std::filesystem::create_directory(link + ".new");
+  EXPECT_FALSE(WriteShortcut(other, link, "starts the other"));
+  EXPECT_EQ(test::readFile(link), before);
+  std::filesystem::remove(link + ".new");
+  ASSERT_TRUE(WriteShortcut(other, link, "starts the other"));
+  EXPECT_FALSE(std::filesystem::exists(link + ".new"));
+  EXPECT_EQ(getShortPath(ResolveShortcutTarget(link).value()), getShortPath(other));
+}
+
 } // namespace
 } // namespace ravelock::platform

@@ -67,6 +67,9 @@ bool toWidePath(const std::string& path, wchar_t (&wide)[MAX_PATH]) {
   return MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) > 0;
 }
 
+// Beside the shortcut while it is written.
+constexpr char kShortcutTemporarySuffix[] = ".new";
+
 // Resolve without a window: no search, no tracking, no link information.
 constexpr DWORD kResolveQuietly =
     static_cast<DWORD>(SLR_NO_UI) | SLR_NOSEARCH | SLR_NOTRACK | SLR_NOLINKINFO;
@@ -84,9 +87,24 @@ bool backend::writeShortcut(const std::string& target, const std::string& linkPa
       FAILED(shortcut.link()->SetDescription(description.c_str())) ||
       (iconPath && *iconPath &&
        FAILED(shortcut.link()->SetIconLocation(iconPath, iconIndex))) ||
-      !toWidePath(linkPath, wide))
+      !toWidePath(linkPath + kShortcutTemporarySuffix, wide))
     return false;
-  return SUCCEEDED(shortcut.file()->Save(wide, TRUE));
+  // An old shortcut is replaced only by a complete new one: saved beside
+  // it, flushed, then moved over it.
+  const std::string temporary = linkPath + kShortcutTemporarySuffix;
+  bool saved = SUCCEEDED(shortcut.file()->Save(wide, FALSE));
+  if (saved) {
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    saved = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
+    if (file != INVALID_HANDLE_VALUE)
+      CloseHandle(file);
+  }
+  saved = saved && MoveFileExA(temporary.c_str(), linkPath.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!saved)
+    DeleteFileA(temporary.c_str());
+  return saved;
 }
 
 std::optional<std::string> backend::resolveShortcutTarget(const std::string& linkPath) {
