@@ -502,6 +502,36 @@ TEST_F(Preferences, ThePondletShortcutFollowsTheStartMode) {
   closeWith(dialog, IDCANCEL);
 }
 
+// Something in the Startup folder that is no shortcut and cannot be
+// replaced or deleted (a folder of that name): "Upon logon" says 451 and
+// lists nothing, "Never" after it says 452.
+TEST_F(Preferences, APondletShortcutThatCannotBeMadeOrRemovedIsReported) {
+  const std::string link = shortcut("Pondlet.lnk");
+  fs::create_directory(link);
+  openPage();
+  HWND dialog = openDialog(kDropTarget);
+  ASSERT_NE(dialog, nullptr);
+  tick(dialog, IDC_POND_START_FIRST_USE, false);
+  tick(dialog, IDC_POND_START_AT_LOGON);
+  click(dialog, IDOK);
+  EXPECT_EQ(answerMessageBoxOf(dialog, IDOK),
+            L"Could not create shortcut for Pondlet in your Startup folder in the Start "
+            L"menu.\nThe application will not be automatically started every time you "
+            L"logon.");
+  EXPECT_TRUE(waitUntilGone(dialog));
+  EXPECT_EQ(listed("StartUpUsersPondlet"), "");
+
+  dialog = openDialog(kDropTarget);
+  tick(dialog, IDC_POND_START_AT_LOGON, false);
+  tick(dialog, IDC_POND_START_NEVER);
+  click(dialog, IDOK);
+  EXPECT_EQ(answerMessageBoxOf(dialog, IDOK),
+            L"Could not remove the shortcut for Pondlet from your Startup folder in the "
+            L"Start menu.\nPlease remove it manually.");
+  EXPECT_TRUE(waitUntilGone(dialog));
+  fs::remove(link);
+}
+
 // The uninstall run deletes the recorded shortcuts of every user. It also
 // ends the key server, which is started again for the tests after it.
 TEST_F(Preferences, UninstallDeletesEveryUsersShortcuts) {
