@@ -43,6 +43,16 @@ icon "$tmp/154.png" decrypt_files.ico
 icon "$tmp/153.png" encrypt_folder.ico
 icon "$tmp/155.png" decrypt_folder.ico
 
+# System integration: a window of the file manager with a pop-up menu,
+# and the padlock.
+convert -size 192x192 xc:none -stroke '#3d4a5c' -strokewidth 6 -fill white \
+  -draw 'rectangle 10,20 150,160' -fill '#3b6fc4' -draw 'rectangle 10,20 150,44' \
+  -stroke '#9aa6b6' -draw 'line 28,70 92,70' -draw 'line 28,94 92,94' \
+  -stroke '#3d4a5c' -strokewidth 5 -fill '#eef1f6' -draw 'rectangle 70,60 176,150' \
+  -stroke none -fill '#2a6fd6' -draw 'rectangle 76,68 170,86' "$tmp/window.png"
+lock "$tmp/window.png" closed '#f2c230' "$tmp/138.png"
+icon "$tmp/138.png" integration.ico
+
 question() { # out.png: a white question mark on a blue disc
   convert -size 192x192 xc:none -fill '#0b3f8f' -draw 'circle 96,96 96,6' \
     -fill '#2a6fd6' -draw 'circle 96,96 96,16' \

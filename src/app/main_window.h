@@ -8,6 +8,7 @@
 #include "app/layout.h"
 #include "app/pages.h"
 #include "app/panels.h"
+#include "app/preferences_page.h"
 
 namespace ravelock::app {
 
@@ -35,7 +36,7 @@ private:
   PicturePanel picture_;
   EncryptDecryptPage encryptDecrypt_;
   PlainPage keyManager_;
-  PlainPage preferences_;
+  PreferencesPage preferences_;
   AboutPage about_;
   PageArea pages_;
   PanelBoxes firstBoxes_;

@@ -23,11 +23,6 @@ enum EncryptDecryptCommand : int {
 };
 enum AboutCommand : int { kOpenHomepage = 1, kOpenHelpFile = 2 };
 
-struct PlacedButton {
-  int placeholder;
-  IconButtonLook look;
-};
-
 constexpr PlacedButton kEncryptDecryptButtons[] = {
     {IDC_PLACE_ENCRYPT_FILES,
      {IDI_ENCRYPT_FILES, IDS_ENCRYPT_FILES, IDS_ENCRYPT_FILES_TEXT, kEncryptFiles,
@@ -61,26 +56,14 @@ constexpr COLORREF kProductBlue = RGB(0, 0, 250);
 constexpr COLORREF kLightShadow = RGB(200, 200, 200);
 constexpr int kShadowOffset = 2;
 
-// A filter string as "name|pattern|...||" with its bars as the dialog's
-// zero separators.
+} // namespace
+
 std::wstring dialogFilter(std::wstring filter) {
   for (wchar_t& c : filter)
     if (c == L'|')
       c = L'\0';
   return filter;
 }
-
-template <std::size_t N>
-void createButtons(HWND page, const ui::Resources& resources,
-                   const PlacedButton (&placed)[N],
-                   std::vector<std::unique_ptr<IconButton>>& buttons) {
-  for (const PlacedButton& button : placed) {
-    buttons.push_back(std::make_unique<IconButton>(resources, button.look));
-    buttons.back()->create(page, button.placeholder);
-  }
-}
-
-} // namespace
 
 ButtonPage::ButtonPage(const PageContext& context, int templateId)
     : Dialog(context.resources, templateId), context_(context) {}

@@ -7,6 +7,7 @@
 #include "ui/dialog.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,27 @@ struct PageContext {
   std::string programFolder;
   const EngineExports* engine;
 };
+
+// A filter string as "name|pattern|...||" with its bars as the Open
+// dialog's zero separators.
+std::wstring dialogFilter(std::wstring filter);
+
+// An icon button at the place of a placeholder control of its page.
+struct PlacedButton {
+  int placeholder;
+  IconButtonLook look;
+};
+
+// Creates the buttons `placed` on `page`, in their order.
+template <std::size_t N>
+void createButtons(HWND page, const ui::Resources& resources,
+                   const PlacedButton (&placed)[N],
+                   std::vector<std::unique_ptr<IconButton>>& buttons) {
+  for (const PlacedButton& button : placed) {
+    buttons.push_back(std::make_unique<IconButton>(resources, button.look));
+    buttons.back()->create(page, button.placeholder);
+  }
+}
 
 // A page whose buttons are icon buttons: each click is marked on the button
 // while the page runs its command.

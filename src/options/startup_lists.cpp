@@ -96,21 +96,32 @@ std::int64_t updateStartupList(StartupList which, std::string_view shortcut, boo
   return count;
 }
 
-int deleteListedShortcuts(StartupList which, const std::string& file) {
-  const ListKeys keys = keysOf(which);
-  std::uint32_t count = 0;
+std::vector<std::string> listedShortcuts(StartupList which, const std::string& file) {
+  std::vector<std::string> paths;
   std::string list;
-  if (!readCount(file, keys.count, count) || !readList(file, keys.list, list))
-    return 0;
+  if (!readList(file, keysOf(which).list, list))
+    return paths;
   std::size_t begin = 0;
   while (begin <= list.size()) {
     std::size_t end = list.find(' ', begin);
     if (end == std::string::npos)
       end = list.size();
     if (end > begin)
-      platform::deleteFile(list.substr(begin, end - begin).c_str());
+      paths.push_back(list.substr(begin, end - begin));
     begin = end + 1;
   }
+  return paths;
+}
+
+int deleteListedShortcuts(StartupList which, const std::string& file) {
+  std::uint32_t count = 0;
+  if (!readCount(file, keysOf(which).count, count))
+    return 0;
+  std::string list;
+  if (!readList(file, keysOf(which).list, list))
+    return 0;
+  for (const std::string& path : listedShortcuts(which, file))
+    platform::deleteFile(path.c_str());
   return 1;
 }
 

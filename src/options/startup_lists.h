@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ravelock::options {
 
@@ -23,6 +24,10 @@ enum class StartupList {
 // remove from, or a failed write.
 std::int64_t updateStartupList(StartupList list, std::string_view shortcut, bool add,
                                const std::string& optionsFile = OptionsFilePath());
+
+// The paths the list holds, in its order; empty when it cannot be read.
+std::vector<std::string>
+listedShortcuts(StartupList list, const std::string& optionsFile = OptionsFilePath());
 
 // Deletes every file the list names. 1, or 0 when the count or the list
 // cannot be read. The list itself is left as it is.

@@ -45,6 +45,10 @@ bool removeFolder(const char* path);
 bool copyFile(const char* from, const char* to);
 std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,
                                                          const std::string& pattern);
+bool writeShortcut(const std::string& target, const std::string& linkPath,
+                   const std::string& description, const char* arguments,
+                   const char* iconPath, int iconIndex);
+std::optional<std::string> resolveShortcutTarget(const std::string& linkPath);
 
 struct FreeSpace {
   std::uint64_t available = 0; // to the calling user

@@ -44,10 +44,22 @@ private:
   bool joined_ = false;
 };
 
-// Saves a shortcut (shell link) at `linkPath` that starts `target` with
-// `arguments`, overwriting an existing one. The thread must be in a
-// ComApartment. Natively there are no shell links: false.
-bool createShellLink(const std::string& linkPath, const std::string& target,
-                     const std::string& arguments, const std::string& description);
+// Saves a shortcut (shell link) at `linkPath` that starts `target`, with
+// `description`, the `arguments` when given and the icon `iconPath`,
+// `iconIndex` when given and not empty. An existing file is replaced only
+// by a complete new one (written as `linkPath` + ".new", flushed, moved
+// over it); on failure it stays as it was.
+// The thread must be in a ComApartment. Natively there are no shell links:
+// false.
+bool WriteShortcut(const std::string& target, const std::string& linkPath,
+                   const std::string& description, const char* arguments = nullptr,
+                   const char* iconPath = nullptr, int iconIndex = 0);
+
+// The target of the shortcut at `linkPath`, asked for in its short form
+// (which Wine ignores, giving the long one), read without
+// any user interface and without searching for or tracking a target that
+// moved; nullopt when the file cannot be loaded or names no path. The
+// thread must be in a ComApartment. Natively: nullopt.
+std::optional<std::string> ResolveShortcutTarget(const std::string& linkPath);
 
 } // namespace ravelock::platform

@@ -18,6 +18,20 @@ std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& fold
   return backend::listDirectory(folder, pattern);
 }
 
+bool WriteShortcut(const std::string& target, const std::string& linkPath,
+                   const std::string& description, const char* arguments,
+                   const char* iconPath, int iconIndex) {
+  return !backend::refused(Op::ShellLink) &&
+         backend::writeShortcut(target, linkPath, description, arguments, iconPath,
+                                iconIndex);
+}
+
+std::optional<std::string> ResolveShortcutTarget(const std::string& linkPath) {
+  if (backend::refused(Op::ShellLink))
+    return std::nullopt;
+  return backend::resolveShortcutTarget(linkPath);
+}
+
 bool launchDetached(const std::string& program, std::string_view argument) {
   return !backend::refused(Op::StartProcess) &&
          backend::launchDetached(program, argument);

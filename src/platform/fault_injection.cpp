@@ -36,6 +36,7 @@ const char* opName(Op op) {
   case Op::RegistryRead: return "RegistryRead";
   case Op::RegistryWrite: return "RegistryWrite";
   case Op::RegistryDelete: return "RegistryDelete";
+  case Op::ShellLink: return "ShellLink";
   case Op::Count: break;
   }
   return "(no operation)";

@@ -35,6 +35,7 @@ enum class Op : std::uint8_t {
   RegistryRead,   // reading a value
   RegistryWrite,  // writing a value
   RegistryDelete, // deleting a key or a value
+  ShellLink,      // saving or loading a shortcut file
   Count
 };
 

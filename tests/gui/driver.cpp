@@ -561,3 +561,65 @@ void releaseButton(DWORD button) {
 }
 
 } // namespace ravelock::gui
+
+// --- Option dialogs.
+namespace ravelock::gui {
+
+namespace {
+
+struct OwnedSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK matchOwnedBox(HWND window, LPARAM data) {
+  auto& search = *reinterpret_cast<OwnedSearch*>(data);
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  if (GetWindow(window, GW_OWNER) != search.owner || !IsWindowVisible(window) ||
+      wcscmp(name, kDialogClass) != 0 || windowText(window) != kProductCaption)
+    return TRUE;
+  search.found = window;
+  return FALSE;
+}
+
+} // namespace
+
+HWND waitForMessageBoxOf(HWND owner, DWORD ms) {
+  OwnedSearch search{owner, nullptr};
+  if (!waitUntil(
+          "a message box",
+          [&] {
+            EnumWindows(matchOwnedBox, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+          },
+          ms))
+    return nullptr;
+  waitUntilPainted(search.found);
+  return search.found;
+}
+
+std::wstring answerMessageBoxOf(HWND owner, int button, DWORD ms) {
+  HWND box = waitForMessageBoxOf(owner, ms);
+  if (!box)
+    return L"";
+  std::wstring text;
+  EnumChildWindows(box, longestStatic, reinterpret_cast<LPARAM>(&text));
+  click(box, button);
+  waitUntilGone(box, 5000);
+  return text;
+}
+
+bool showsColour(HWND window, COLORREF colour) {
+  RECT box{};
+  GetWindowRect(window, &box);
+  HDC screen = GetDC(nullptr);
+  bool found = false;
+  for (LONG y = box.top; y < box.bottom && !found; ++y)
+    for (LONG x = box.left; x < box.right && !found; ++x)
+      found = GetPixel(screen, x, y) == colour;
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+} // namespace ravelock::gui

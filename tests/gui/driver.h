@@ -146,3 +146,19 @@ void pressButton(DWORD button);
 void releaseButton(DWORD button);
 
 } // namespace ravelock::gui
+
+// --- Option dialogs: message boxes told apart from a main window of the
+// same caption, and the colours a window shows.
+namespace ravelock::gui {
+
+// The message box owned by `owner` (a dialog of another process), waited
+// for; null when none came.
+HWND waitForMessageBoxOf(HWND owner, DWORD ms = kWindowTimeoutMs);
+// Presses `button` in the message box owned by `owner` and answers its
+// text; empty when none came.
+std::wstring answerMessageBoxOf(HWND owner, int button, DWORD ms = kWindowTimeoutMs);
+
+// Whether the screen shows at least one pixel of `colour` within `window`.
+bool showsColour(HWND window, COLORREF colour);
+
+} // namespace ravelock::gui

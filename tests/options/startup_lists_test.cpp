@@ -95,12 +95,15 @@ TEST_F(StartupLists, DeletingEveryListedShortcut) {
     test::writeFile(f, "lnk");
   EXPECT_EQ(deleteListedShortcuts(StartupList::KeyManager, file), 0);
   storeLists(" " + a + "  " + b + " " + dir.file("MISSING.LNK"), "3");
+  EXPECT_EQ(listedShortcuts(StartupList::KeyManager, file),
+            (std::vector<std::string>{a, b, dir.file("MISSING.LNK")}));
   EXPECT_EQ(deleteListedShortcuts(StartupList::KeyManager, file), 1);
   EXPECT_FALSE(platform::pathExists(a.c_str()));
   EXPECT_FALSE(platform::pathExists(b.c_str()));
   EXPECT_TRUE(platform::pathExists(kept.c_str()));
   EXPECT_EQ(value("StartUpUsersCount"), "3");
   EXPECT_EQ(deleteListedShortcuts(StartupList::DropTarget, file), 0);
+  EXPECT_TRUE(listedShortcuts(StartupList::DropTarget, file).empty());
 }
 
 } // namespace

@@ -132,8 +132,8 @@ int engineFolder(std::string& folder) {
 
 int createFolderShortcut(const std::string& application, const std::string& folder,
                          const std::string& arguments) {
-  return platform::createShellLink(withSeparator(folder) + kFolderShortcutName,
-                                   application, arguments, kFolderShortcutDescription)
+  return platform::WriteShortcut(application, withSeparator(folder) + kFolderShortcutName,
+                                 kFolderShortcutDescription, arguments.c_str())
              ? 1
              : 0;
 }

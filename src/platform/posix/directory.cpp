@@ -44,9 +44,13 @@ backend::listDirectory(const std::string& folder, const std::string& pattern) {
 ComApartment::ComApartment() = default;
 ComApartment::~ComApartment() = default;
 
-bool createShellLink(const std::string&, const std::string&, const std::string&,
-                     const std::string&) {
+bool backend::writeShortcut(const std::string&, const std::string&, const std::string&,
+                            const char*, const char*, int) {
   return false;
+}
+
+std::optional<std::string> backend::resolveShortcutTarget(const std::string&) {
+  return std::nullopt;
 }
 
 } // namespace ravelock::platform

@@ -62,6 +62,8 @@ void backend::reportFault(Op op, Fault fault) {
   case Op::RegistryRead:
   case Op::RegistryWrite:
   case Op::RegistryDelete:
+  // Shell links answer with a COM result, not the last error.
+  case Op::ShellLink:
   case Op::Count: break;
   }
 }
