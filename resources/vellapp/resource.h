@@ -115,4 +115,7 @@
 #define IDS_CAPTION_ABOUT 403
 #define IDS_CAPTION_EXIT 404
 
+/* The key manager page and its dialogs. */
+#include "key_manager_ids.h"
+
 #endif

@@ -5,6 +5,7 @@
 #include "app/path_list.h"
 #include "app/window_messages.h"
 #include "resource.h"
+#include "ui/save_as.h"
 #include "ui/text.h"
 
 #include <commdlg.h>
@@ -60,15 +61,6 @@ constexpr DWORD kOpenFlags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_HIDEREADO
 constexpr COLORREF kProductBlue = RGB(0, 0, 250);
 constexpr COLORREF kLightShadow = RGB(200, 200, 200);
 constexpr int kShadowOffset = 2;
-
-// A filter string as "name|pattern|...||" with its bars as the dialog's
-// zero separators.
-std::wstring dialogFilter(std::wstring filter) {
-  for (wchar_t& c : filter)
-    if (c == L'|')
-      c = L'\0';
-  return filter;
-}
 
 template <std::size_t N>
 void createButtons(HWND page, const ui::Resources& resources,
@@ -127,7 +119,7 @@ void EncryptDecryptPage::run(int command) {
 
 void EncryptDecryptPage::runOnFiles(unsigned filter, bool encrypt) {
   std::wstring selection(kSelectionListLimit, L'\0');
-  const std::wstring filterText = dialogFilter(resources().string(filter));
+  const std::wstring filterText = ui::dialogFilter(resources().string(filter));
   OPENFILENAMEW open{};
   open.lStructSize = sizeof open;
   open.hwndOwner = GetAncestor(hwnd(), GA_ROOT);
