@@ -27,8 +27,8 @@ constexpr wchar_t kNewKeyName[] = L"My key %u/%.2u/%.2u-%.2u:%.2u:%.2u";
 std::wstring nowAs(const std::wstring& pattern) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  return formatNumbers(pattern, {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-                                 now.wSecond});
+  return formatNumbers(
+      pattern, {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
 }
 
 // The name field takes at most 32 bytes; a default longer than that is cut
@@ -47,10 +47,11 @@ std::wstring formatNumbers(const std::wstring& pattern,
   std::array<unsigned, 6> v{};
   std::copy_n(values.begin(), std::min(values.size(), v.size()), v.begin());
   wchar_t text[512];
-  const int length =
-      _snwprintf(text, std::size(text) - 1, pattern.c_str(), v[0], v[1], v[2], v[3], v[4], v[5]);
+  const int length = _snwprintf(text, std::size(text) - 1, pattern.c_str(), v[0], v[1],
+                                v[2], v[3], v[4], v[5]);
   text[std::size(text) - 1] = L'\0';
-  return length < 0 ? std::wstring(text) : std::wstring(text, static_cast<std::size_t>(length));
+  return length < 0 ? std::wstring(text)
+                    : std::wstring(text, static_cast<std::size_t>(length));
 }
 
 std::wstring fillEach(std::wstring_view pattern,
@@ -113,7 +114,8 @@ bool KeyEntryDialog::onCommand(int id, int code) {
 }
 
 std::optional<LRESULT> KeyEntryDialog::onMessage(UINT message, WPARAM, LPARAM lParam) {
-  if (message == WM_DRAWITEM && mask_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+  if (message == WM_DRAWITEM &&
+      mask_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
     return TRUE;
   return std::nullopt;
 }
@@ -193,8 +195,10 @@ bool LoadDatabaseDialog::onCommand(int id, int code) {
   return Dialog::onCommand(id, code);
 }
 
-std::optional<LRESULT> LoadDatabaseDialog::onMessage(UINT message, WPARAM, LPARAM lParam) {
-  if (message == WM_DRAWITEM && mask_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+std::optional<LRESULT> LoadDatabaseDialog::onMessage(UINT message, WPARAM,
+                                                     LPARAM lParam) {
+  if (message == WM_DRAWITEM &&
+      mask_.draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
     return TRUE;
   return std::nullopt;
 }
@@ -216,9 +220,9 @@ void LoadDatabaseDialog::onOk() {
 
 // --- Template 146.
 
-DatabaseProgressDialog::DatabaseProgressDialog(const ui::Resources& resources, bool saving,
-                                               std::uint32_t count, std::string path,
-                                               Work work)
+DatabaseProgressDialog::DatabaseProgressDialog(const ui::Resources& resources,
+                                               bool saving, std::uint32_t count,
+                                               std::string path, Work work)
     : Dialog(resources, IDD_DATABASE_PROGRESS), saving_(saving), count_(count),
       path_(std::move(path)), work_(std::move(work)) {}
 
@@ -231,9 +235,10 @@ DatabaseProgressDialog::~DatabaseProgressDialog() {
 
 bool DatabaseProgressDialog::onInit() {
   setTitle(saving_ ? IDS_SAVING_TITLE : IDS_LOADING_TITLE);
-  setText(IDC_DATABASE_LABEL,
-          formatNumbers(resources().string(saving_ ? IDS_SAVING_LABEL : IDS_LOADING_LABEL),
-                        {count_}));
+  setText(
+      IDC_DATABASE_LABEL,
+      formatNumbers(resources().string(saving_ ? IDS_SAVING_LABEL : IDS_LOADING_LABEL),
+                    {count_}));
   setText(IDC_DATABASE_PATH, ui::widen(path_));
   setString(IDCANCEL, IDS_BUTTON_CANCEL);
   SendDlgItemMessageW(hwnd(), IDC_DATABASE_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 100));

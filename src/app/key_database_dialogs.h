@@ -126,10 +126,12 @@ private:
 
 // Pattern texts of the string tables filled with numbers ("%u", "%d",
 // "%.2u"); the pattern is the program's own resource.
-std::wstring formatNumbers(const std::wstring& pattern, std::initializer_list<unsigned> values);
+std::wstring formatNumbers(const std::wstring& pattern,
+                           std::initializer_list<unsigned> values);
 
 // "%s\n\n%s" and its kind: each "%s" in turn, the arguments never read as
 // patterns.
-std::wstring fillEach(std::wstring_view pattern, std::initializer_list<std::wstring_view> arguments);
+std::wstring fillEach(std::wstring_view pattern,
+                      std::initializer_list<std::wstring_view> arguments);
 
 } // namespace ravelock::app

@@ -76,8 +76,8 @@ bool fetchKeys(const KeyDatabaseContext& context, const char* names, std::uint32
 void SaveKeyDatabase(const KeyDatabaseContext& context, HWND owner, const char* names,
                      std::uint32_t count) {
   const ui::Resources& resources = context.resources;
-  ui::SaveAsRequest request{resources.string(IDS_FILTER_ENCRYPTED), kDatabaseExtension, L"",
-                            false};
+  ui::SaveAsRequest request{resources.string(IDS_FILTER_ENCRYPTED), kDatabaseExtension,
+                            L"", false};
   std::optional<KeyEntryDialog> password;
   WipedImage image;
   std::uint32_t records = 0;
@@ -92,7 +92,8 @@ void SaveKeyDatabase(const KeyDatabaseContext& context, HWND owner, const char* 
     }
     request.initialPath = ui::widen(*path);
     if (platform::pathExists(path->c_str()) &&
-        ui::messageBox(owner, ui::fill(resources.string(IDS_SAVE_EXISTS), request.initialPath),
+        ui::messageBox(owner,
+                       ui::fill(resources.string(IDS_SAVE_EXISTS), request.initialPath),
                        MB_YESNO | MB_ICONQUESTION) != IDYES)
       continue;
     // The master key and the keys are asked for once, whatever comes after.
@@ -106,9 +107,10 @@ void SaveKeyDatabase(const KeyDatabaseContext& context, HWND owner, const char* 
       }
     }
     const std::uint64_t contentLength = keyserver::databaseContentLength(records);
-    if (lacksSpace(*path, contentLength - keyserver::kDatabaseLeadBytes + kSpaceBeyondRecords)) {
-      const auto needed = static_cast<unsigned>(contentLength - keyserver::kDatabaseLeadBytes +
-                                                kSpaceBeyondRecords);
+    if (lacksSpace(*path,
+                   contentLength - keyserver::kDatabaseLeadBytes + kSpaceBeyondRecords)) {
+      const auto needed = static_cast<unsigned>(
+          contentLength - keyserver::kDatabaseLeadBytes + kSpaceBeyondRecords);
       ui::messageBox(owner, formatNumbers(resources.string(IDS_NO_SPACE), {needed}),
                      MB_OK | MB_ICONEXCLAMATION);
       continue;
@@ -138,7 +140,8 @@ void SaveKeyDatabase(const KeyDatabaseContext& context, HWND owner, const char* 
     if (!target.write(databaseHeader(master, padded, keyCheckCrc, contentCrc),
                       std::span(image.bytes.data(), padded))) {
       const std::uint32_t error = platform::lastSystemError();
-      ui::messageBox(owner, ui::fill(resources.string(IDS_WRITE_FAILED), systemText(error)),
+      ui::messageBox(owner,
+                     ui::fill(resources.string(IDS_WRITE_FAILED), systemText(error)),
                      MB_OK | MB_ICONSTOP);
     }
     return;
@@ -207,8 +210,8 @@ void LoadKeyDatabase(const KeyDatabaseContext& context, HWND owner,
       context.resources, false, keyserver::recordsThatFit(length), file,
       [&](::ProgressLink& link) {
         return context.engine->decryptBuffer(image.bytes.data(), length, master->key,
-                                             static_cast<std::int32_t>(master->length), &link,
-                                             info.keyCheckCrc, info.contentCrc);
+                                             static_cast<std::int32_t>(master->length),
+                                             &link, info.keyCheckCrc, info.contentCrc);
       });
   if (progress.runModal(owner) != IDOK)
     return;
@@ -218,8 +221,8 @@ void LoadKeyDatabase(const KeyDatabaseContext& context, HWND owner,
     say(context, owner, IDS_NOT_DATABASE, MB_ICONEXCLAMATION);
     return;
   }
-  context.keys->StoreKeys(read.records.data(), static_cast<std::uint32_t>(read.records.size()),
-                          page);
+  context.keys->StoreKeys(read.records.data(),
+                          static_cast<std::uint32_t>(read.records.size()), page);
 }
 
 } // namespace ravelock::app

@@ -23,14 +23,18 @@ struct ButtonCaption {
   unsigned text;
 };
 constexpr ButtonCaption kButtons[] = {
-    {IDC_ADD_KEY, IDS_ADD_KEY},         {IDC_DELETE_KEY, IDS_DELETE_KEY},
-    {IDC_DELETE_ALL, IDS_DELETE_ALL},   {IDC_LOAD_DATABASE, IDS_LOAD},
-    {IDC_SAVE_SELECTED, IDS_SAVE_SELECTED},      {IDC_SAVE_ALL, IDS_SAVE_ALL},
+    {IDC_ADD_KEY, IDS_ADD_KEY},
+    {IDC_DELETE_KEY, IDS_DELETE_KEY},
+    {IDC_DELETE_ALL, IDS_DELETE_ALL},
+    {IDC_LOAD_DATABASE, IDS_LOAD},
+    {IDC_SAVE_SELECTED, IDS_SAVE_SELECTED},
+    {IDC_SAVE_ALL, IDS_SAVE_ALL},
 };
 
 } // namespace
 
-KeyManagerPage::KeyManagerPage(const PageContext& context, keyserver::KeyServerClient& keys)
+KeyManagerPage::KeyManagerPage(const PageContext& context,
+                               keyserver::KeyServerClient& keys)
     : Dialog(context.resources, IDD_KEY_MANAGER_PAGE), context_(context), keys_(keys) {}
 
 HWND KeyManagerPage::list() const {
@@ -48,15 +52,16 @@ bool KeyManagerPage::onInit() {
   GetClientRect(hwnd(), &page);
   GetWindowRect(list(), &box);
   widthMargin_ = page.right - (box.right - box.left);
-  SetWindowSubclass(list(), listProcedure, kListSubclass, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(list(), listProcedure, kListSubclass,
+                    reinterpret_cast<DWORD_PTR>(this));
   return true;
 }
 
 LRESULT CALLBACK KeyManagerPage::listProcedure(HWND list, UINT message, WPARAM wParam,
                                                LPARAM lParam, UINT_PTR, DWORD_PTR page) {
   if (message == WM_KEYUP && (wParam == VK_DELETE || wParam == VK_RETURN))
-    SendMessageW(GetParent(list), wParam == VK_DELETE ? UM_LIST_DELETE_KEY : UM_LIST_ENTER_KEY,
-                 0, 0);
+    SendMessageW(GetParent(list),
+                 wParam == VK_DELETE ? UM_LIST_DELETE_KEY : UM_LIST_ENTER_KEY, 0, 0);
   if (message == WM_NCDESTROY)
     RemoveWindowSubclass(list, listProcedure, kListSubclass);
   (void)page;
@@ -162,7 +167,8 @@ void KeyManagerPage::addKey() {
   while (keys_.FindKey(dialog.record().name, *existing) == 1) {
     existing.wipe();
     const int answer = ui::messageBox(
-        owner, ui::fill(resources().string(IDS_KEY_EXISTS), ui::widen(dialog.record().name)),
+        owner,
+        ui::fill(resources().string(IDS_KEY_EXISTS), ui::widen(dialog.record().name)),
         MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDYES)
       break;

@@ -561,3 +561,87 @@ void releaseButton(DWORD button) {
 }
 
 } // namespace ravelock::gui
+
+// --- List views of another process.
+namespace ravelock::gui {
+
+std::vector<std::wstring> listItems(HWND list) {
+  constexpr int kChars = 260;
+  std::vector<std::wstring> items;
+  RemoteBlock block(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  if (!block.valid())
+    return items;
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    LVITEMW item{};
+    item.pszText = reinterpret_cast<wchar_t*>(block.at(sizeof(LVITEMW)));
+    item.cchTextMax = kChars;
+    wchar_t text[kChars] = {};
+    if (!block.write(0, &item, sizeof item))
+      break;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(block.at(0)));
+    block.read(sizeof(LVITEMW), text, sizeof text);
+    text[kChars - 1] = L'\0';
+    items.emplace_back(text);
+  }
+  return items;
+}
+
+bool selectListItems(HWND list, std::initializer_list<int> indexes) {
+  RemoteBlock block(list, sizeof(LVITEMW));
+  if (!block.valid())
+    return false;
+  const auto setState = [&](int index, UINT state) {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = state;
+    return block.write(0, &item, sizeof item) &&
+           SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                        reinterpret_cast<LPARAM>(block.at(0)));
+  };
+  bool done = setState(-1, 0);
+  for (const int index : indexes)
+    done = setState(index, LVIS_SELECTED) && done;
+  return done;
+}
+
+std::wstring answerMessageBoxBeside(DWORD pid, int button, DWORD ms) {
+  // The text control's id in every message box.
+  constexpr int kMessageText = 0xFFFF;
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } search{pid, nullptr};
+  const auto match = [](HWND window, LPARAM lParam) -> BOOL {
+    auto& s = *reinterpret_cast<Search*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (owner == s.pid && IsWindowVisible(window) &&
+        wcscmp(className, kDialogClass) == 0 && windowText(window) == kProductCaption &&
+        GetDlgItem(window, kMessageText)) {
+      s.found = window;
+      return FALSE;
+    }
+    return TRUE;
+  };
+  if (!waitUntil(
+          "a message box",
+          [&] {
+            search.found = nullptr;
+            EnumWindows(match, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+          },
+          ms))
+    return L"";
+  HWND box = search.found;
+  waitUntilPainted(box);
+  const std::wstring text = itemText(box, kMessageText);
+  click(box, button);
+  waitUntilGone(box, 5000);
+  return text;
+}
+
+} // namespace ravelock::gui

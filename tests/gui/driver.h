@@ -14,6 +14,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace ravelock::gui {
 
@@ -144,5 +145,20 @@ void movePointer(int x, int y);
 // Presses or lets go of a pointer button: MK_LBUTTON or MK_RBUTTON.
 void pressButton(DWORD button);
 void releaseButton(DWORD button);
+
+} // namespace ravelock::gui
+
+// --- List views of another process: their items' texts and selection.
+namespace ravelock::gui {
+
+// The texts of the items of list view `list`, first to last.
+std::vector<std::wstring> listItems(HWND list);
+// Selects exactly the items `indexes` of list view `list`.
+bool selectListItems(HWND list, std::initializer_list<int> indexes);
+
+// answerMessageBox for a program whose main window has the same caption
+// and class as its message boxes: only a window with a message box's text
+// control counts.
+std::wstring answerMessageBoxBeside(DWORD pid, int button, DWORD ms = kWindowTimeoutMs);
 
 } // namespace ravelock::gui
