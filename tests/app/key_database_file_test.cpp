@@ -1,5 +1,7 @@
 #include "app/key_database_file.h"
 
+#include "engine/cipher/cipher.h"
+#include "engine/files/buffer_crypto.h"
 #include "keyserver/key_database.h"
 #include "platform/filesystem.h"
 #include "support/fault_hooks.h"
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -168,6 +171,53 @@ TEST_F(DatabaseFile, AFailingReadIsUnusableAndAShortOneNotADatabase) {
   test::FailNth shortened(Op::Read, 1, Fault::Short);
   EXPECT_EQ(readDatabasePayload(path.c_str(), one, read), PayloadRead::NotDatabase);
 }
+
+#ifdef RAVELOCK_REFERENCE
+// The independent reference reads a database written here and lists the
+// same records.
+TEST(DatabaseReference, ListsTheRecordsOfASavedDatabase) {
+  test::TempDir dir;
+  const std::string path = dir.file("reference.rlk");
+  keyserver::DatabaseImageBuilder builder;
+  builder.add(test::keyRecord("key one", "one"));
+  builder.add(test::keyRecord(std::string(56, 'k'), std::string(32, 'n')));
+  builder.add(test::keyRecord("3", "three"));
+  std::vector<unsigned char> image = builder.finish();
+  const auto padded = static_cast<std::uint32_t>(
+      engine::paddedLength(keyserver::databaseContentLength(3)));
+  engine::CipherState cipher;
+  cipher.Init(reinterpret_cast<const unsigned char*>("master"), 6);
+  engine::ContentCrcs crcs;
+  ASSERT_EQ(engine::encipherPadded(cipher, image.data(), padded, nullptr, crcs), 0);
+  const KeyRecord master = test::keyRecord("master", "Reference keys");
+  DatabaseTarget target(path);
+  ASSERT_TRUE(target.prepare());
+  ASSERT_TRUE(target.write(databaseHeader(master, padded, crcs.keyCheck, crcs.content),
+                           std::span(image.data(), padded)));
+
+  const std::string command =
+      "python3 '" RAVELOCK_REFERENCE "' database master '" + path + "'";
+  std::FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string listed;
+  char chunk[256];
+  while (const std::size_t got = std::fread(chunk, 1, sizeof chunk, pipe))
+    listed.append(chunk, got);
+  ASSERT_EQ(pclose(pipe), 0) << listed;
+  const auto hex = [](const std::string& text) {
+    std::string out;
+    char digits[3];
+    for (const unsigned char c : text) {
+      std::snprintf(digits, sizeof digits, "%02x", c);
+      out += digits;
+    }
+    return out;
+  };
+  EXPECT_EQ(listed, "database: Reference keys\none\t" + hex("key one") + "\n" +
+                        std::string(32, 'n') + "\t" + hex(std::string(56, 'k')) +
+                        "\nthree\t" + hex("3") + "\n");
+}
+#endif
 
 } // namespace
 } // namespace ravelock::app
