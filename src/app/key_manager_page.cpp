@@ -58,13 +58,12 @@ bool KeyManagerPage::onInit() {
 }
 
 LRESULT CALLBACK KeyManagerPage::listProcedure(HWND list, UINT message, WPARAM wParam,
-                                               LPARAM lParam, UINT_PTR, DWORD_PTR page) {
+                                               LPARAM lParam, UINT_PTR, DWORD_PTR) {
   if (message == WM_KEYUP && (wParam == VK_DELETE || wParam == VK_RETURN))
     SendMessageW(GetParent(list),
                  wParam == VK_DELETE ? UM_LIST_DELETE_KEY : UM_LIST_ENTER_KEY, 0, 0);
   if (message == WM_NCDESTROY)
     RemoveWindowSubclass(list, listProcedure, kListSubclass);
-  (void)page;
   return DefSubclassProc(list, message, wParam, lParam);
 }
 
@@ -118,6 +117,10 @@ std::optional<LRESULT> KeyManagerPage::onMessage(UINT message, WPARAM wParam,
 }
 
 void KeyManagerPage::reload() {
+  // A conflict question of a load holds the key server's access mutex; the
+  // list follows once the load is done.
+  if (loading_)
+    return;
   const ui::WaitCursor wait;
   ListView_DeleteAllItems(list());
   std::vector<char> names;
@@ -239,7 +242,9 @@ void KeyManagerPage::save(bool selectedOnly) {
 }
 
 void KeyManagerPage::load() {
+  loading_ = true;
   LoadKeyDatabase(databases(), GetAncestor(hwnd(), GA_ROOT), std::nullopt, this, false);
+  loading_ = false;
   reload();
 }
 

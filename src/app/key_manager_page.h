@@ -29,7 +29,7 @@ private:
   bool onCommand(int id, int code) override;
   std::optional<LRESULT> onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   static LRESULT CALLBACK listProcedure(HWND list, UINT message, WPARAM wParam,
-                                        LPARAM lParam, UINT_PTR id, DWORD_PTR page);
+                                        LPARAM lParam, UINT_PTR id, DWORD_PTR data);
 
   KeyDatabaseContext databases() const;
   void reload();
@@ -47,6 +47,7 @@ private:
   PageContext context_;
   keyserver::KeyServerClient& keys_;
   int widthMargin_ = 0;
+  bool loading_ = false;
 };
 
 } // namespace ravelock::app
