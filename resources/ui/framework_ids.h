@@ -5,4 +5,9 @@
 
 #define IDS_UI_MAX_CHARS 0xF113
 
+/* The masking button's pictures (key_entry.rc2): the key is shown, the
+ * key is hidden. */
+#define IDB_KEY_SHOWN 1011
+#define IDB_KEY_MASKED 1013
+
 #endif

@@ -253,4 +253,7 @@
 #define IDS_DROP_TARGET_SHORTCUT_FAILED 451
 #define IDS_DROP_TARGET_UNSHORTCUT_FAILED 452
 
+/* The key manager page and its dialogs. */
+#include "key_manager_ids.h"
+
 #endif

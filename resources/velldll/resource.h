@@ -53,13 +53,12 @@
 #define IDC_ERRORS_SAVE 1022
 #define IDC_ERRORS_REPORT 1023
 
-/* Key dialogs: encrypt key (1003), key name (1005), decrypt key (1010),
- * and the masking button's two pictures. */
+/* Key dialogs: encrypt key (1003), key name (1005), decrypt key (1010);
+ * the masking button's two pictures are the framework's
+ * (framework_ids.h). */
 #define IDD_ENCRYPT_KEY 1003
 #define IDD_KEY_NAME 1005
 #define IDD_DECRYPT_KEY 1010
-#define IDB_KEY_SHOWN 1011
-#define IDB_KEY_MASKED 1013
 #define IDC_KEY 1000
 #define IDC_KEY_CONFIRM 1001
 #define IDC_KEY_FILE_NAME 1001

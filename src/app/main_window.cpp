@@ -39,7 +39,7 @@ MainWindow::MainWindow(const PageContext& context, unsigned startPage)
       startPage_(startPage < kPageCount ? startPage : kPageAbout),
       topBar_(context.resources), leftBar_(context.resources), header_(context.resources),
       picture_(context.resources), encryptDecrypt_(context),
-      keyManager_(context.resources, IDD_KEY_MANAGER_PAGE), preferences_(context),
+      keyManager_(context, keyserver::KeyServerClient::process()), preferences_(context),
       about_(context) {}
 
 void MainWindow::place(ui::Dialog& child, int templateId, int placeholder) {

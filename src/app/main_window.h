@@ -5,6 +5,7 @@
 // child window carries its template's number as its control id. Panels
 // follow a resize by the rules of app/layout.h.
 
+#include "app/key_manager_page.h"
 #include "app/layout.h"
 #include "app/pages.h"
 #include "app/panels.h"
@@ -35,7 +36,7 @@ private:
   Header header_;
   PicturePanel picture_;
   EncryptDecryptPage encryptDecrypt_;
-  PlainPage keyManager_;
+  KeyManagerPage keyManager_;
   PreferencesPage preferences_;
   AboutPage about_;
   PageArea pages_;

@@ -5,6 +5,7 @@
 #include "app/path_list.h"
 #include "app/window_messages.h"
 #include "resource.h"
+#include "ui/save_as.h"
 #include "ui/text.h"
 
 #include <commdlg.h>
@@ -58,13 +59,6 @@ constexpr int kShadowOffset = 2;
 
 } // namespace
 
-std::wstring dialogFilter(std::wstring filter) {
-  for (wchar_t& c : filter)
-    if (c == L'|')
-      c = L'\0';
-  return filter;
-}
-
 ButtonPage::ButtonPage(const PageContext& context, int templateId)
     : Dialog(context.resources, templateId), context_(context) {}
 
@@ -110,7 +104,7 @@ void EncryptDecryptPage::run(int command) {
 
 void EncryptDecryptPage::runOnFiles(unsigned filter, bool encrypt) {
   std::wstring selection(kSelectionListLimit, L'\0');
-  const std::wstring filterText = dialogFilter(resources().string(filter));
+  const std::wstring filterText = ui::dialogFilter(resources().string(filter));
   OPENFILENAMEW open{};
   open.lStructSize = sizeof open;
   open.hwndOwner = GetAncestor(hwnd(), GA_ROOT);

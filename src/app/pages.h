@@ -21,10 +21,6 @@ struct PageContext {
   const EngineExports* engine;
 };
 
-// A filter string as "name|pattern|...||" with its bars as the Open
-// dialog's zero separators.
-std::wstring dialogFilter(std::wstring filter);
-
 // An icon button at the place of a placeholder control of its page.
 struct PlacedButton {
   int placeholder;

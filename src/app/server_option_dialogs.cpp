@@ -8,7 +8,7 @@
 #include "platform/text.h"
 #include "resource.h"
 #include "ui/text.h"
-#include "ui/wait_cursor.h"
+#include "ui/handles.h"
 
 #include <commdlg.h>
 
@@ -132,7 +132,7 @@ void KeyServerOptionsDialog::enablePath() {
 
 void KeyServerOptionsDialog::browse() {
   std::wstring chosen(MAX_PATH, L'\0');
-  const std::wstring filter = dialogFilter(resources().string(IDS_FILTER_ENCRYPTED));
+  const std::wstring filter = ui::dialogFilter(resources().string(IDS_FILTER_ENCRYPTED));
   OPENFILENAMEW open{};
   open.lStructSize = sizeof open;
   open.hwndOwner = hwnd();

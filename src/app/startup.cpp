@@ -4,6 +4,7 @@
 #include "app/engine_binding.h"
 #include "app/install_info.h"
 #include "app/integration.h"
+#include "app/key_databases.h"
 #include "app/main_window.h"
 #include "app/path_list.h"
 #include "app/receive_file_list.h"
@@ -83,15 +84,15 @@ void uninstall(Session& session, const std::string& folder) {
 }
 
 // Asks again while the user wants to and the file is still missing.
-void loadKeyDatabaseAtLogon(const ui::Resources& resources, const std::string& path) {
+void loadKeyDatabaseAtLogon(const ui::Resources& resources, const EngineExports& engine,
+                            keyserver::KeyServerClient& keys, const std::string& path) {
   while (platform::getAttributes(path.c_str()) == platform::kInvalidAttributes) {
     const std::wstring question =
         ui::fill(resources.string(IDS_DATABASE_NOT_FOUND), ui::widen(path));
     if (ui::messageBox(nullptr, question, MB_YESNO | MB_ICONQUESTION) != IDYES)
       return;
   }
-  // Loading a key database comes with the key manager; until then a found
-  // file is left as it is.
+  LoadKeyDatabase({resources, &engine, &keys}, nullptr, path, nullptr, true);
 }
 
 // The folder as a one-entry list, when it names a directory.
@@ -167,7 +168,7 @@ void runStartUp(std::span<const std::string> arguments) {
     break;
   case Action::LoadKeyDatabase:
     if (command.argument)
-      loadKeyDatabaseAtLogon(resources, *command.argument);
+      loadKeyDatabaseAtLogon(resources, engine, keys, *command.argument);
     break;
   case Action::DecryptFolder:
     if (command.argument)

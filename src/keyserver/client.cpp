@@ -317,27 +317,23 @@ int KeyServerClient::ExportAllKeys(std::vector<unsigned char>& buffer,
   const std::uint32_t total = loadLe32(answer.payload);
   if (total > kMaxRecords)
     return 0;
-  std::vector<unsigned char> out(8 + std::size_t{total} * sizeof(KeyRecord) + 8, 0);
-  std::uint32_t copied = 0;
+  DatabaseImageBuilder image(total);
   for (std::uint32_t index = 0; index < total; ++index) {
     unsigned char indexBytes[4];
     storeLe32(indexBytes, index);
     // The index stands at offset 8 while the length field says 0.
     if (!exchange(lock, kCommandGetKeyByIndex, indexBytes, sizeof indexBytes, 0,
                   answer)) {
-      wipe(out);
+      image.discard();
       return 0;
     }
     if (answer.header.kind != kKindAnswer || answer.header.length != sizeof(KeyRecord))
       break;
-    std::memcpy(out.data() + 8 + std::size_t{copied} * sizeof(KeyRecord), answer.payload,
-                sizeof(KeyRecord));
-    ++copied;
+    image.add(std::span<const unsigned char>(answer.payload, sizeof(KeyRecord)));
+    platform::secureWipe(answer.payload, sizeof(KeyRecord));
   }
-  storeLe32(out.data(), KEY_DATABASE_ID);
-  storeLe32(out.data() + 4, copied);
-  buffer = std::move(out);
-  count = copied;
+  count = image.count();
+  buffer = image.finish();
   return 1;
 }
 
@@ -349,29 +345,22 @@ int KeyServerClient::ExportNamedKeys(std::vector<unsigned char>& buffer,
   Lock lock(*this);
   if (!lock.held() || !names)
     return 0;
-  std::vector<unsigned char> out(8, 0);
-  std::uint32_t copied = 0;
+  DatabaseImageBuilder image(wanted);
   const char* name = names;
   for (std::uint32_t i = 0; i < wanted && *name; ++i) {
     platform::Wiped<KeyRecord> record;
     bool answered = false;
     const bool found = findInBatch(lock, name, *record, answered);
     if (!answered) {
-      wipe(out);
+      image.discard();
       return 0;
     }
-    if (found) {
-      const auto* bytes = reinterpret_cast<const unsigned char*>(record.get());
-      out.insert(out.end(), bytes, bytes + sizeof(KeyRecord));
-      ++copied;
-    }
+    if (found)
+      image.add(*record);
     name += std::strlen(name) + 1;
   }
-  out.resize(out.size() + 8, 0);
-  storeLe32(out.data(), KEY_DATABASE_ID);
-  storeLe32(out.data() + 4, copied);
-  buffer = std::move(out);
-  count = copied;
+  count = image.count();
+  buffer = image.finish();
   return 1;
 }
 

@@ -6,6 +6,7 @@
 // exchanges. Results follow the design's small integers: 1 success,
 // 0 failure, negative when the server is missing or silent.
 
+#include "keyserver/key_database.h"
 #include "keyserver/key_record.h"
 #include "keyserver/protocol.h"
 #include "platform/ipc.h"
@@ -27,9 +28,6 @@ inline constexpr std::intptr_t CONFLICT_END_BATCH = 0;
 inline constexpr std::intptr_t CONFLICT_SKIP = 0x01;
 inline constexpr std::intptr_t CONFLICT_REPLACE_ALL = 0x02;
 inline constexpr std::intptr_t CONFLICT_FOR_ALL = 0x80;
-
-// The first word of a key database's plain content.
-inline constexpr std::uint32_t KEY_DATABASE_ID = 0xABECEDA1u;
 
 // The window that answers UM_KEY_CONFLICT synchronously (the key manager
 // page on Windows; a console question or a script elsewhere). It is asked

@@ -50,4 +50,16 @@ using FontHandle = Owned<HFONT, GdiTraits>;
 using BrushHandle = Owned<HBRUSH, GdiTraits>;
 using WindowHandle = Owned<HWND, WindowTraits>;
 
+// The wait cursor for as long as it lives.
+class WaitCursor {
+public:
+  WaitCursor() : old_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+  ~WaitCursor() { SetCursor(old_); }
+
+private:
+  HCURSOR old_;
+};
+
 } // namespace ravelock::ui

@@ -7,12 +7,17 @@
 
 namespace ravelock::ui {
 
-std::optional<std::wstring> saveAs(HWND owner, const SaveAsRequest& request) {
-  std::wstring filter = request.filter;
+std::wstring dialogFilter(const std::wstring& tableFilter) {
+  std::wstring filter = tableFilter;
   for (wchar_t& c : filter)
     if (c == L'|')
       c = L'\0';
   filter.push_back(L'\0');
+  return filter;
+}
+
+std::optional<std::wstring> saveAs(HWND owner, const SaveAsRequest& request) {
+  const std::wstring filter = dialogFilter(request.filter);
 
   std::wstring folder, name = request.initialPath;
   const std::size_t slash = request.initialPath.find_last_of(L"\\/");
@@ -36,6 +41,23 @@ std::optional<std::wstring> saveAs(HWND owner, const SaveAsRequest& request) {
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_PATHMUSTEXIST |
               OFN_NOCHANGEDIR | (request.confirmOverwrite ? OFN_OVERWRITEPROMPT : 0);
   if (!GetSaveFileNameW(&ofn))
+    return std::nullopt;
+  return std::wstring(file.data());
+}
+
+std::optional<std::wstring> openFile(HWND owner, const std::wstring& filter) {
+  const std::wstring dialog = dialogFilter(filter);
+  std::vector<wchar_t> file(32768, L'\0');
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = dialog.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_FILEMUSTEXIST |
+              OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameW(&ofn))
     return std::nullopt;
   return std::wstring(file.data());
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The common Save As dialog with a filter written as in the string tables
-// ("Name|*.ext|...||").
+// The common Save As and Open dialogs with a filter written as in the
+// string tables ("Name|*.ext|...||").
 
 #include <windows.h>
 
@@ -18,5 +18,12 @@ struct SaveAsRequest {
 
 // The path chosen, or nothing when the user cancelled.
 std::optional<std::wstring> saveAs(HWND owner, const SaveAsRequest& request);
+
+// A table's filter as the common dialogs take it: NUL-separated.
+std::wstring dialogFilter(const std::wstring& tableFilter);
+
+// One existing file chosen in the Open dialog, or nothing when the user
+// cancelled.
+std::optional<std::wstring> openFile(HWND owner, const std::wstring& filter);
 
 } // namespace ravelock::ui

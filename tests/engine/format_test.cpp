@@ -3,6 +3,7 @@
 #include "engine/files/buffer_crypto.h"
 #include "engine/format/header.h"
 #include "engine/known_answers.h"
+#include "keyserver/key_database.h"
 #include "support/key_record.h"
 
 #include <gtest/gtest.h>
@@ -94,7 +95,7 @@ struct Database {
 };
 
 Database makeDatabase(const std::string& master, std::uint32_t count,
-                      std::uint32_t identifier = kDatabaseIdentifier,
+                      std::uint32_t identifier = keyserver::KEY_DATABASE_ID,
                       std::uint32_t originalExtra = 0) {
   std::string plain(8 + count * kKeyRecordSize, 'k');
   std::memcpy(plain.data(), &identifier, 4);
@@ -123,10 +124,10 @@ TEST(KeyDatabase, Checks) {
   } cases[] = {
       {"valid, 3 records", makeDatabase("master key", 3), master, 0},
       {"valid, no records", makeDatabase("master key", 0), master, 0},
-      {"size 8 bytes over", makeDatabase("master key", 2, kDatabaseIdentifier, 8), master,
-       0},
-      {"size 9 bytes over", makeDatabase("master key", 2, kDatabaseIdentifier, 9), master,
-       3},
+      {"size 8 bytes over", makeDatabase("master key", 2, keyserver::KEY_DATABASE_ID, 8),
+       master, 0},
+      {"size 9 bytes over", makeDatabase("master key", 2, keyserver::KEY_DATABASE_ID, 9),
+       master, 3},
       {"wrong key", makeDatabase("master key", 3), test::keyRecord("other key"), 1},
       {"empty key", makeDatabase("master key", 3), KeyRecord{}, 1},
       {"wrong identifier", makeDatabase("master key", 3, 0x10111213), master, 2},
@@ -145,7 +146,7 @@ TEST(KeyDatabase, HostileCountAndShortPayloads) {
   Database db = makeDatabase("master key", 0);
   const std::uint32_t hostile = 0x02AAAAAB; // * 96 wraps to 32 in 32 bits
   std::string plain(8, '\0');
-  std::memcpy(plain.data(), &kDatabaseIdentifier, 4);
+  std::memcpy(plain.data(), &keyserver::KEY_DATABASE_ID, 4);
   std::memcpy(plain.data() + 4, &hostile, 4);
   CipherState c;
   keyed(c, "master key");

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <vector>
 
 namespace ravelock::gui {
@@ -562,35 +563,39 @@ void releaseButton(DWORD button) {
 
 } // namespace ravelock::gui
 
-// --- Option dialogs.
+// --- Message boxes of programs whose other windows share their caption
+// and class: told apart by their owner or process and their text control.
 namespace ravelock::gui {
 
 namespace {
 
-struct OwnedSearch {
-  HWND owner;
-  HWND found;
-};
+// The text control's id in every message box.
+constexpr int kMessageText = 0xFFFF;
 
-BOOL CALLBACK matchOwnedBox(HWND window, LPARAM data) {
-  auto& search = *reinterpret_cast<OwnedSearch*>(data);
-  wchar_t name[32] = {};
-  GetClassNameW(window, name, 32);
-  if (GetWindow(window, GW_OWNER) != search.owner || !IsWindowVisible(window) ||
-      wcscmp(name, kDialogClass) != 0 || windowText(window) != kProductCaption)
-    return TRUE;
-  search.found = window;
-  return FALSE;
+bool isMessageBox(HWND window) {
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  return IsWindowVisible(window) && wcscmp(className, kDialogClass) == 0 &&
+         windowText(window) == kProductCaption && GetDlgItem(window, kMessageText);
 }
 
-} // namespace
-
-HWND waitForMessageBoxOf(HWND owner, DWORD ms) {
-  OwnedSearch search{owner, nullptr};
+HWND waitForMessageBoxWhere(const std::function<bool(HWND)>& belongs, DWORD ms) {
+  struct Search {
+    const std::function<bool(HWND)>* belongs;
+    HWND found;
+  } search{&belongs, nullptr};
+  const auto match = [](HWND window, LPARAM lParam) -> BOOL {
+    auto& s = *reinterpret_cast<Search*>(lParam);
+    if (!isMessageBox(window) || !(*s.belongs)(window))
+      return TRUE;
+    s.found = window;
+    return FALSE;
+  };
   if (!waitUntil(
           "a message box",
           [&] {
-            EnumWindows(matchOwnedBox, reinterpret_cast<LPARAM>(&search));
+            search.found = nullptr;
+            EnumWindows(match, reinterpret_cast<LPARAM>(&search));
             return search.found != nullptr;
           },
           ms))
@@ -599,15 +604,35 @@ HWND waitForMessageBoxOf(HWND owner, DWORD ms) {
   return search.found;
 }
 
-std::wstring answerMessageBoxOf(HWND owner, int button, DWORD ms) {
-  HWND box = waitForMessageBoxOf(owner, ms);
+std::wstring answerFoundBox(HWND box, int button) {
   if (!box)
     return L"";
-  std::wstring text;
-  EnumChildWindows(box, longestStatic, reinterpret_cast<LPARAM>(&text));
+  const std::wstring text = itemText(box, kMessageText);
   click(box, button);
   waitUntilGone(box, 5000);
   return text;
+}
+
+} // namespace
+
+HWND waitForMessageBoxOf(HWND owner, DWORD ms) {
+  return waitForMessageBoxWhere(
+      [owner](HWND window) { return GetWindow(window, GW_OWNER) == owner; }, ms);
+}
+
+std::wstring answerMessageBoxOf(HWND owner, int button, DWORD ms) {
+  return answerFoundBox(waitForMessageBoxOf(owner, ms), button);
+}
+
+std::wstring answerMessageBoxBeside(DWORD pid, int button, DWORD ms) {
+  return answerFoundBox(waitForMessageBoxWhere(
+                            [pid](HWND window) {
+                              DWORD owner = 0;
+                              GetWindowThreadProcessId(window, &owner);
+                              return owner == pid;
+                            },
+                            ms),
+                        button);
 }
 
 bool showsColour(HWND window, COLORREF colour) {
@@ -620,6 +645,52 @@ bool showsColour(HWND window, COLORREF colour) {
       found = GetPixel(screen, x, y) == colour;
   ReleaseDC(nullptr, screen);
   return found;
+}
+
+} // namespace ravelock::gui
+
+// --- List views of another process.
+namespace ravelock::gui {
+
+std::vector<std::wstring> listItems(HWND list) {
+  constexpr int kChars = 260;
+  std::vector<std::wstring> items;
+  RemoteBlock block(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  if (!block.valid())
+    return items;
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int index = 0; index < count; ++index) {
+    LVITEMW item{};
+    item.pszText = reinterpret_cast<wchar_t*>(block.at(sizeof(LVITEMW)));
+    item.cchTextMax = kChars;
+    wchar_t text[kChars] = {};
+    if (!block.write(0, &item, sizeof item))
+      break;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(block.at(0)));
+    block.read(sizeof(LVITEMW), text, sizeof text);
+    text[kChars - 1] = L'\0';
+    items.emplace_back(text);
+  }
+  return items;
+}
+
+bool selectListItems(HWND list, std::initializer_list<int> indexes) {
+  RemoteBlock block(list, sizeof(LVITEMW));
+  if (!block.valid())
+    return false;
+  const auto setState = [&](int index, UINT state) {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = state;
+    return block.write(0, &item, sizeof item) &&
+           SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                        reinterpret_cast<LPARAM>(block.at(0)));
+  };
+  bool done = setState(-1, 0);
+  for (const int index : indexes)
+    done = setState(index, LVIS_SELECTED) && done;
+  return done;
 }
 
 } // namespace ravelock::gui

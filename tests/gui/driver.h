@@ -14,6 +14,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace ravelock::gui {
 
@@ -147,8 +148,8 @@ void releaseButton(DWORD button);
 
 } // namespace ravelock::gui
 
-// --- Option dialogs: message boxes told apart from a main window of the
-// same caption, and the colours a window shows.
+// --- Message boxes of programs whose other windows share their caption
+// and class, and the colours a window shows.
 namespace ravelock::gui {
 
 // The message box owned by `owner` (a dialog of another process), waited
@@ -157,8 +158,20 @@ HWND waitForMessageBoxOf(HWND owner, DWORD ms = kWindowTimeoutMs);
 // Presses `button` in the message box owned by `owner` and answers its
 // text; empty when none came.
 std::wstring answerMessageBoxOf(HWND owner, int button, DWORD ms = kWindowTimeoutMs);
+// The same for any message box of process `pid`.
+std::wstring answerMessageBoxBeside(DWORD pid, int button, DWORD ms = kWindowTimeoutMs);
 
 // Whether the screen shows at least one pixel of `colour` within `window`.
 bool showsColour(HWND window, COLORREF colour);
+
+} // namespace ravelock::gui
+
+// --- List views of another process: their items' texts and selection.
+namespace ravelock::gui {
+
+// The texts of the items of list view `list`, first to last.
+std::vector<std::wstring> listItems(HWND list);
+// Selects exactly the items `indexes` of list view `list`.
+bool selectListItems(HWND list, std::initializer_list<int> indexes);
 
 } // namespace ravelock::gui

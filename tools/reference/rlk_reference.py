@@ -7,12 +7,17 @@ and the CRC from Python's zlib binding.
     rlk_reference.py vectors OUT.inc     known-answer table for the tests
     rlk_reference.py encrypt KEY NAME IN OUT   one encrypted file
     rlk_reference.py decrypt KEY IN OUT        checks both CRCs; exit 1 if not
+    rlk_reference.py database MASTER IN        lists a key database's records
+                                               ("name<TAB>key in hex"), after
+                                               a first line "database: NAME"
 """
 import binascii
 import struct
 import sys
 
 IDENTIFIER = 0x10111213
+DATABASE_IDENTIFIER = 0xABECEDA1
+RECORD = struct.Struct("<56sI36s")  # key bytes, key length, name
 
 
 def pi_words(count):
@@ -119,6 +124,25 @@ def encrypted_file(key, name, plain):
     return header + body
 
 
+def database_records(master, data):
+    """(database name, [(name, key)]) of a key database, or None when it
+    does not decrypt or its lead words do not describe its length."""
+    plain = decrypted_file(master, data)
+    if plain is None or len(plain) < 8:
+        return None
+    ident, count = struct.unpack_from("<II", plain, 0)
+    content = 8 + count * RECORD.size
+    if ident != DATABASE_IDENTIFIER or not content <= len(plain) <= content + 8:
+        return None
+    records = []
+    for i in range(count):
+        key, length, name = RECORD.unpack_from(plain, 8 + i * RECORD.size)
+        if not 1 <= length <= len(key):
+            return None
+        records.append((name.split(b"\0")[0], key[:length]))
+    return data[16:48].split(b"\0")[0], records
+
+
 KEY_LENGTHS = [1, 5, 18, 36, 56, 72, 73, 100]
 PLAIN_LENGTHS = [0, 7, 8, 13, 119, 121, 127, 128, 129, 3001]
 
@@ -167,6 +191,16 @@ def main(argv):
             return 1
         with open(argv[4], "wb") as f:
             f.write(plain)
+    elif len(argv) == 4 and argv[1] == "database":
+        with open(argv[3], "rb") as f:
+            found = database_records(argv[2].encode(), f.read())
+        if found is None:
+            return 1
+        name, records = found
+        out = sys.stdout.buffer
+        out.write(b"database: " + name + b"\n")
+        for key_name, key in records:
+            out.write(key_name + b"\t" + key.hex().encode() + b"\n")
     else:
         sys.stderr.write(__doc__)
         return 2

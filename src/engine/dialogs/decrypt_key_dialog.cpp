@@ -57,14 +57,14 @@ KeyAnswer DecryptKeyDialog::ask(HWND owner) {
 }
 
 bool DecryptKeyDialog::onInit() {
-  mask().attach(hwnd(), IDC_KEY_MASK, {IDC_KEY}, resources());
+  mask().attach(hwnd(), IDC_KEY_MASK, {IDC_KEY}, resources().module());
   show(IDC_KEY_SUBFOLDERS, choices_.hasFolder);
   names_ = rememberedKeyNames(keys_);
   setText(IDC_KEY_FILE_NAME, ui::widen(nameOf(*request_.key)));
   limitText(IDC_KEY, kMaxKeyLength);
   if (request_.key->length > 0) {
     // The key that was just rejected, to be corrected.
-    const SecretText rejected(keyText(*request_.key));
+    const ui::SecretText rejected(ui::keyText(*request_.key));
     setText(IDC_KEY, rejected.get());
   }
   setChecked(IDC_KEY_SUBFOLDERS, choices_.subfolders);
@@ -134,7 +134,7 @@ void DecryptKeyDialog::chooseTarget() {
 void DecryptKeyDialog::onOk() {
   if (!checkMaxChars(IDC_KEY, kMaxKeyLength))
     return;
-  const SecretText key(text(IDC_KEY));
+  const ui::SecretText key(text(IDC_KEY));
   if (key.get().empty()) {
     focus(IDC_KEY);
     message(IDS_EMPTY_KEY, MB_ICONEXCLAMATION | MB_OK);
@@ -142,7 +142,7 @@ void DecryptKeyDialog::onOk() {
   }
   platform::Wiped<KeyRecord> wiped(*request_.key);
   KeyRecord& entered = *wiped;
-  if (!setKey(key.get(), entered)) {
+  if (!ui::setKey(key.get(), entered)) {
     message(IDS_NOT_IN_CODE_PAGE, MB_ICONERROR | MB_OK);
     focus(IDC_KEY);
     return;

@@ -58,7 +58,7 @@ EncryptKeyDialog::~EncryptKeyDialog() {
 }
 
 bool EncryptKeyDialog::onInit() {
-  mask().attach(hwnd(), IDC_KEY_MASK, {IDC_KEY, IDC_KEY_CONFIRM}, resources());
+  mask().attach(hwnd(), IDC_KEY_MASK, {IDC_KEY, IDC_KEY_CONFIRM}, resources().module());
   show(IDC_KEY_SUBFOLDERS, hasFolder_);
 
   names_ = rememberedKeyNames(keys_);
@@ -154,8 +154,8 @@ void EncryptKeyDialog::onOk() {
 }
 
 bool EncryptKeyDialog::typedKey() {
-  const SecretText key(text(IDC_KEY));
-  const SecretText confirmation(text(IDC_KEY_CONFIRM));
+  const ui::SecretText key(text(IDC_KEY));
+  const ui::SecretText confirmation(text(IDC_KEY_CONFIRM));
   if (key.get() != confirmation.get()) {
     message(IDS_KEYS_DIFFERENT, MB_ICONERROR | MB_OK);
     focus(IDC_KEY_CONFIRM);
@@ -163,7 +163,7 @@ bool EncryptKeyDialog::typedKey() {
     return false;
   }
   platform::Wiped<KeyRecord> record;
-  if (!setKey(key.get(), *record)) {
+  if (!ui::setKey(key.get(), *record)) {
     message(IDS_NOT_IN_CODE_PAGE, MB_ICONERROR | MB_OK);
     focus(IDC_KEY);
     return false;

@@ -1,68 +1,11 @@
 #include "engine/dialogs/key_entry.h"
 
-#include "platform/secure_wipe.h"
 #include "resource.h"
 #include "ui/text.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace ravelock::engine {
-
-void MaskingButton::attach(HWND dialog, int button, std::vector<int> boxes,
-                           const ui::Resources& resources) {
-  dialog_ = dialog;
-  button_ = button;
-  boxes_ = std::move(boxes);
-  masked_ = true;
-  if (!boxes_.empty())
-    if (const auto c = static_cast<wchar_t>(
-            SendDlgItemMessageW(dialog, boxes_.front(), EM_GETPASSWORDCHAR, 0, 0)))
-      passwordChar_ = c;
-  shown_ = LoadBitmapW(resources.module(), MAKEINTRESOURCEW(IDB_KEY_SHOWN));
-  hidden_ = LoadBitmapW(resources.module(), MAKEINTRESOURCEW(IDB_KEY_MASKED));
-  // The button takes the size of its pictures, as a picture button does.
-  BITMAP info{};
-  if (hidden_ && GetObjectW(hidden_, sizeof info, &info))
-    SetWindowPos(GetDlgItem(dialog, button), nullptr, 0, 0, info.bmWidth, info.bmHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void MaskingButton::toggle() {
-  masked_ = !masked_;
-  for (const int box : boxes_) {
-    HWND edit = GetDlgItem(dialog_, box);
-    SendMessageW(edit, EM_SETPASSWORDCHAR, masked_ ? passwordChar_ : 0, 0);
-    InvalidateRect(edit, nullptr, TRUE);
-  }
-  InvalidateRect(GetDlgItem(dialog_, button_), nullptr, FALSE);
-}
-
-bool MaskingButton::draw(const DRAWITEMSTRUCT& item) const {
-  if (static_cast<int>(item.CtlID) != button_)
-    return false;
-  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-  HBITMAP picture = masked_ || pressed ? hidden_ : shown_;
-  const RECT& r = item.rcItem;
-  HDC source = CreateCompatibleDC(item.hDC);
-  if (source && picture) {
-    BITMAP info{};
-    GetObjectW(picture, sizeof info, &info);
-    HGDIOBJ old = SelectObject(source, picture);
-    BitBlt(item.hDC, r.left, r.top, std::min<LONG>(info.bmWidth, r.right - r.left),
-           std::min<LONG>(info.bmHeight, r.bottom - r.top), source, 0, 0, SRCCOPY);
-    SelectObject(source, old);
-  }
-  if (source)
-    DeleteDC(source);
-  // The keyboard user sees where the focus is.
-  if (item.itemState & ODS_FOCUS) {
-    RECT focus = r;
-    InflateRect(&focus, -3, -3);
-    DrawFocusRect(item.hDC, &focus);
-  }
-  return true;
-}
 
 ui::FontHandle fileNameFont() {
   return ui::FontHandle(CreateFontW(
@@ -88,27 +31,6 @@ std::vector<std::string> rememberedKeyNames(keyserver::KeyServerClient& keys) {
     at = static_cast<std::size_t>(end - list.begin()) + 1;
   }
   return names;
-}
-
-bool setKey(const std::wstring& text, KeyRecord& record) {
-  std::string bytes;
-  const bool usable = ui::narrow(text, bytes) && bytes.size() <= kMaxKeyLength;
-  if (usable) {
-    std::memset(record.key, 0, sizeof record.key);
-    std::memcpy(record.key, bytes.data(), bytes.size());
-    record.length = static_cast<std::uint32_t>(bytes.size());
-  }
-  platform::secureWipe(bytes.data(), bytes.size());
-  return usable;
-}
-
-std::wstring keyText(const KeyRecord& record) {
-  const std::size_t length = std::min<std::size_t>(record.length, kMaxKeyLength);
-  return ui::widen(std::string_view(record.key, length));
-}
-
-SecretText::~SecretText() {
-  platform::secureWipe(text_.data(), text_.size() * sizeof(wchar_t));
 }
 
 void KeyDialog::addTooltips(std::span<const ControlText> tips) {

@@ -2,6 +2,7 @@
 
 #include "engine/cipher/crc32.h"
 #include "engine/results.h"
+#include "keyserver/key_database.h"
 #include "platform/byte_order.h"
 #include "platform/secure_wipe.h"
 
@@ -79,17 +80,15 @@ std::int32_t checkKeyDatabase(const unsigned char* payload, std::uint32_t length
     return kDatabaseKeyDoesNotFit;
   if (length < 8)
     return kDatabaseBadIdentifier;
-  unsigned char first[8];
-  std::memcpy(first, payload, 8);
+  unsigned char first[keyserver::kDatabaseLeadBytes];
+  std::memcpy(first, payload, sizeof first);
   cipher.DecryptBlocks(first, 1);
-  const std::uint32_t identifier = loadLe32(first);
-  const std::uint64_t count = loadLe32(first + 4);
+  const keyserver::DatabaseCheck check =
+      keyserver::checkDatabaseLead(first, info.originalSize);
   platform::secureWipe(first, sizeof first);
-  if (identifier != kDatabaseIdentifier)
+  if (check == keyserver::DatabaseCheck::BadIdentifier)
     return kDatabaseBadIdentifier;
-  // 64-bit, so a hostile count cannot wrap around into range.
-  const std::uint64_t expected = 8 + count * kKeyRecordSize;
-  if (info.originalSize < expected || info.originalSize > expected + 8)
+  if (check == keyserver::DatabaseCheck::BadCount)
     return kDatabaseBadCount;
   return kDatabaseValid;
 }

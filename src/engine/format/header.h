@@ -11,7 +11,6 @@
 namespace ravelock::engine {
 
 inline constexpr std::uint32_t kFileIdentifier = 0x10111213u;
-inline constexpr std::uint32_t kDatabaseIdentifier = 0xABECEDA1u;
 inline constexpr std::size_t kKeyNameBytes = 32;
 inline constexpr std::size_t kKeyCheckBytes = 128; // a wrong key shows after these
 inline constexpr char kEncryptedExtension[] = ".rlk";

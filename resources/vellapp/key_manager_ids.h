@@ -1,0 +1,102 @@
+/* Resource ids of the key manager page and the key database dialogs. */
+#ifndef VELLAPP_KEY_MANAGER_IDS_H
+#define VELLAPP_KEY_MANAGER_IDS_H
+
+/* Templates: add key and database password, progress, load, conflict. */
+#define IDD_KEY_ENTRY 145
+#define IDD_DATABASE_PROGRESS 146
+#define IDD_LOAD_DATABASE 148
+#define IDD_KEY_CONFLICT 149
+
+/* The page (template 129). */
+#define IDC_ADD_KEY 1027
+#define IDC_DELETE_KEY 1029
+#define IDC_DELETE_ALL 1030
+#define IDC_LOAD_DATABASE 1031
+#define IDC_SAVE_SELECTED 1032
+#define IDC_KEY_LIST 1033
+#define IDC_SAVE_ALL 1034
+
+/* The key boxes of templates 145 and 148. */
+#define IDC_ENTRY_KEY 1000
+#define IDC_ENTRY_CONFIRM 1001
+#define IDC_ENTRY_MASK 1009
+#define IDC_ENTRY_NAME_LABEL 1026
+#define IDC_ENTRY_KEY_LABEL 1035
+#define IDC_ENTRY_CONFIRM_LABEL 1036
+#define IDC_ENTRY_NAME 1039
+
+/* Template 148's texts. */
+#define IDC_LOAD_HEADING 1072
+#define IDC_LOAD_PROMPT 1073
+#define IDC_LOAD_LOGON_TEXT 1074
+#define IDC_LOAD_PURPOSE 1075
+
+/* Template 146. */
+#define IDC_DATABASE_BAR 1041
+#define IDC_DATABASE_LABEL 1042
+#define IDC_PROGRESS_PATH 1043
+
+/* Template 149; the name box and the two texts are the program's own. */
+#define IDC_CONFLICT_FOR_ALL 1047
+#define IDC_CONFLICT_SKIP 1048
+#define IDC_CONFLICT_OVERWRITE 1049
+#define IDC_CONFLICT_NAME 1050
+#define IDC_CONFLICT_TEXT 1051
+#define IDC_CONFLICT_QUESTION 1052
+
+#define IDS_SAVE_EXISTS 271
+#define IDS_DATABASE_DEFAULT_NAME 272
+#define IDS_NO_NAME 281
+#define IDS_NO_EMPTY_KEYS 282
+#define IDS_CONFIRMATION_DIFFERS 283
+#define IDS_NO_KEYS 284
+#define IDS_NO_SERVER 285
+#define IDS_NO_SPACE 286
+#define IDS_CANNOT_CREATE 287
+#define IDS_WRITE_FAILED 288
+#define IDS_WRITE_SHORT 289
+#define IDS_SAVING_TITLE 290
+#define IDS_LOADING_TITLE 291
+#define IDS_SAVING_LABEL 292
+#define IDS_LOADING_LABEL 293
+#define IDS_SAVE_FAILED 301
+#define IDS_NOTHING_SELECTED 302
+#define IDS_FILE_UNUSABLE 303
+#define IDS_NOT_ENCRYPTED_DATABASE 304
+#define IDS_NOT_DATABASE 305
+#define IDS_WRONG_MASTER_KEY 306
+#define IDS_LOAD_FAILED 307
+#define IDS_KEY_EXISTS 308
+#define IDS_PASSWORD_TITLE 309
+#define IDS_NEW_KEY_TITLE 310
+#define IDS_NO_DATA 314
+#define IDS_LOAD_TITLE 353
+#define IDS_LOAD_HEADING 354
+#define IDS_LOAD_PROMPT 355
+#define IDS_LOAD_KEY 356
+#define IDS_LOAD_KEY_NAME 357
+#define IDS_LOAD_PURPOSE 359
+#define IDS_CONFLICT_TITLE 360
+#define IDS_CONFLICT_TEXT 361
+#define IDS_CONFLICT_QUESTION 362
+#define IDS_CONFLICT_FOR_ALL 363
+#define IDS_CONFLICT_OVERWRITE 364
+#define IDS_CONFLICT_SKIP 365
+#define IDS_ABORT_LOADING 366
+#define IDS_KEY_LABEL 387
+#define IDS_CONFIRM_LABEL 388
+#define IDS_NAME_LABEL 389
+#define IDS_SELECT_TO_DELETE 392
+#define IDS_ADD_KEY 405
+#define IDS_DELETE_KEY 406
+#define IDS_DELETE_ALL 407
+#define IDS_LOAD 408
+#define IDS_SAVE_SELECTED 409
+#define IDS_SAVE_ALL 410
+#define IDS_DELETE_SELECTED_QUESTION 419
+#define IDS_DELETE_ALL_QUESTION 420
+/* The program's own: a key or name the code page cannot hold. */
+#define IDS_OUTSIDE_CODE_PAGE 600
+
+#endif
