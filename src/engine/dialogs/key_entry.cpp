@@ -1,5 +1,6 @@
 #include "engine/dialogs/key_entry.h"
 
+#include "engine/format/key_text.h"
 #include "platform/secure_wipe.h"
 #include "resource.h"
 #include "ui/text.h"
@@ -92,7 +93,7 @@ std::vector<std::string> rememberedKeyNames(keyserver::KeyServerClient& keys) {
 
 bool setKey(const std::wstring& text, KeyRecord& record) {
   std::string bytes;
-  const bool usable = ui::narrow(text, bytes) && bytes.size() <= kMaxKeyLength;
+  const bool usable = keyBytesOf(ui::utf16(text), bytes) && bytes.size() <= kMaxKeyLength;
   if (usable) {
     std::memset(record.key, 0, sizeof record.key);
     std::memcpy(record.key, bytes.data(), bytes.size());
@@ -104,7 +105,10 @@ bool setKey(const std::wstring& text, KeyRecord& record) {
 
 std::wstring keyText(const KeyRecord& record) {
   const std::size_t length = std::min<std::size_t>(record.length, kMaxKeyLength);
-  return ui::widen(std::string_view(record.key, length));
+  std::u16string text = keyTextOf(std::string_view(record.key, length));
+  std::wstring shown = ui::wideOf(text);
+  platform::secureWipe(text.data(), text.size() * sizeof(char16_t));
+  return shown;
 }
 
 SecretText::~SecretText() {
