@@ -35,19 +35,20 @@ TEST(Utf8Process, TheManifestMakesUtf8TheActiveCodePage) {
 TEST(Utf8Process, EveryProgramWeShipCarriesTheManifest) {
   static const int here = 0;
   const std::string folder = moduleFolder(&here);
-  for (const char* program : {"vellapp.exe", "pondlet.exe", "ravelock.exe", "vellserver.exe",
-                              "vellsetup.exe", "velluninst.exe"}) {
+  for (const char* program : {"vellapp.exe", "pondlet.exe", "ravelock.exe",
+                              "vellserver.exe", "vellsetup.exe", "velluninst.exe"}) {
     const std::wstring path = test::fileSystemPath(folder + program).wstring();
-    HMODULE image = LoadLibraryExW(path.c_str(), nullptr,
-                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE image = LoadLibraryExW(
+        path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(image, nullptr) << program;
     HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_NE(found, nullptr) << program;
-    const std::string_view manifest(static_cast<const char*>(LockResource(
-                                        LoadResource(image, found))),
-                                    SizeofResource(image, found));
+    const std::string_view manifest(
+        static_cast<const char*>(LockResource(LoadResource(image, found))),
+        SizeofResource(image, found));
     EXPECT_NE(manifest.find("<activeCodePage"), std::string_view::npos) << program;
-    EXPECT_NE(manifest.find(">UTF-8</activeCodePage>"), std::string_view::npos) << program;
+    EXPECT_NE(manifest.find(">UTF-8</activeCodePage>"), std::string_view::npos)
+        << program;
     FreeLibrary(image);
   }
 }
