@@ -311,19 +311,20 @@ TEST_F(ContextMenu, NamesOfEveryScriptGoOverWhole) {
   for (const char* name : names)
     selection.push_back(file(name));
   selection.push_back(folder("na\xC3\xAFve r\xC3\xA9sum\xC3\xA9"));
-  const auto invokeFirst = [&](const std::vector<std::string>& paths) {
+  // Offset 0 is Encrypt; for files all encrypted, 1 is Decrypt.
+  const auto invoke = [&](const std::vector<std::string>& paths, unsigned offset) {
     Released<IContextMenu> extension = extensionFor(paths);
     ASSERT_NE(extension.p, nullptr);
     HMENU menu = CreatePopupMenu();
     extension->QueryContextMenu(menu, 0, kFirstCommand, kLastCommand, CMF_NORMAL);
     DestroyMenu(menu);
-    CMINVOKECOMMANDINFO invoke{sizeof invoke};
-    invoke.lpVerb = MAKEINTRESOURCEA(0);
-    EXPECT_EQ(extension->InvokeCommand(&invoke), S_OK);
+    CMINVOKECOMMANDINFO command{sizeof command};
+    command.lpVerb = MAKEINTRESOURCEA(offset);
+    EXPECT_EQ(extension->InvokeCommand(&command), S_OK);
   };
   keys->DeleteAllKeys(); // the dialog asks for a new key
-  invokeFirst(selection);
-  ASSERT_NO_FATAL_FAILURE(answerEncryptKey(L"menu key", L"menu"));
+  invoke(selection, 0);
+  ASSERT_NO_FATAL_FAILURE(answerEncryptKey(L"menu key", L"names of every script"));
   ASSERT_NO_FATAL_FAILURE(confirmSuccess());
   std::vector<std::string> encrypted;
   for (const std::string& path :
@@ -332,7 +333,7 @@ TEST_F(ContextMenu, NamesOfEveryScriptGoOverWhole) {
     EXPECT_TRUE(fs::exists(test::fileSystemPath(path + ".rlk"))) << path;
     encrypted.push_back(path + ".rlk");
   }
-  invokeFirst(encrypted);                    // files that are all encrypted: Decrypt
+  invoke(encrypted, 1);
   ASSERT_NO_FATAL_FAILURE(confirmSuccess()); // the key was remembered
   for (std::size_t i = 0; i < 3; ++i)
     EXPECT_EQ(readFile(selection[i]), std::string("content of ") + names[i]);
