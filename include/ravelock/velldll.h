@@ -4,6 +4,7 @@
 #ifndef RAVELOCK_VELLDLL_H
 #define RAVELOCK_VELLDLL_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #if defined(_WIN32)
@@ -107,6 +108,12 @@ VELLDLL_WIN32_API int32_t DesifrovatRun(const char* path);
  * command line as given. */
 VELLDLL_WIN32_API void CallToRun(void* window, void* instance, char* commandLine,
                                  int32_t showState);
+
+/* The same with the command line in UTF-16, which rundll32 calls when it
+ * exists: the path reaches the library whole whatever the system's code
+ * page. */
+VELLDLL_WIN32_API void CallToRunW(void* window, void* instance, wchar_t* commandLine,
+                                  int32_t showState);
 #endif
 
 #ifdef __cplusplus

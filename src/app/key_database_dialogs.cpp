@@ -37,7 +37,7 @@ std::wstring cutToNameField(const std::wstring& name) {
   KeyRecord record{};
   if (!ui::setKeyName(name, record))
     return name.substr(0, kMaxNameChars);
-  return ui::widen(std::string_view(record.name));
+  return ui::keyNameText(std::string_view(record.name));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/system_error.h"
 #include "platform/text.h"
 #include "resource.h"
+#include "ui/key_entry.h"
 #include "ui/message_box.h"
 #include "ui/save_as.h"
 #include "ui/text.h"
@@ -186,7 +187,7 @@ void LoadKeyDatabase(const KeyDatabaseContext& context, HWND owner,
     return;
   }
   const auto length = static_cast<std::uint32_t>(image.bytes.size());
-  const std::wstring databaseName = ui::widen(info.keyName);
+  const std::wstring databaseName = ui::keyNameText(info.keyName);
   platform::Wiped<KeyRecord> master;
   for (bool wrongKey = false;; wrongKey = true) {
     if (wrongKey)

@@ -109,7 +109,7 @@ std::optional<LRESULT> KeyManagerPage::onMessage(UINT message, WPARAM wParam,
   case UM_LIST_ENTER_KEY: return 0;
   case keyserver::UM_KEY_CONFLICT: {
     KeyConflictDialog dialog(resources(),
-                             ui::widen(reinterpret_cast<const char*>(wParam)));
+                             ui::keyNameText(reinterpret_cast<const char*>(wParam)));
     return dialog.ask(GetAncestor(hwnd(), GA_ROOT));
   }
   default: return std::nullopt;
@@ -131,7 +131,7 @@ void KeyManagerPage::reload() {
   // Each name goes in front: the list shows the server's order reversed.
   for (std::size_t at = 0; at < names.size() && names[at] != '\0';) {
     const std::string_view name(names.data() + at);
-    const std::wstring text = ui::widen(name);
+    const std::wstring text = ui::keyNameText(name);
     LVITEMW entry{};
     entry.mask = LVIF_TEXT;
     entry.iItem = 0;
@@ -157,7 +157,7 @@ std::string KeyManagerPage::itemName(int index) const {
   SendMessageW(list(), LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&entry));
   std::string name;
-  ui::narrow(text, name);
+  ui::storedKeyNameOf(text, name);
   return name;
 }
 
@@ -171,7 +171,7 @@ void KeyManagerPage::addKey() {
     existing.wipe();
     const int answer = ui::messageBox(
         owner,
-        ui::fill(resources().string(IDS_KEY_EXISTS), ui::widen(dialog.record().name)),
+        ui::fill(resources().string(IDS_KEY_EXISTS), ui::keyNameText(dialog.record().name)),
         MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDYES)
       break;

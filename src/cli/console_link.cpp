@@ -181,19 +181,22 @@ std::intptr_t ConsoleLink::askKey(void* request) {
   if (!platform::stdinIsTerminal())
     return ANSWER_NO;
   clearLine();
-  const std::string keyName(r.key->name, strnlen(r.key->name, kMaxKeyNameLength));
+  const std::string keyName =
+      keyNameToShow({r.key->name, strnlen(r.key->name, kMaxKeyNameLength)});
   const std::string prompt =
       "Key \"" + printable(keyName) + "\" for " + printable(r.source) + ": ";
   auto typed = cli::askKey(prompt.c_str());
-  if (!typed || !keyProblem(*typed).empty()) {
-    if (typed)
-      platform::secureWipe(typed->data(), typed->size());
+  std::string bytes;
+  const bool usable = typed && keyProblem(*typed).empty() &&
+                      keyBytes(*typed, choices_.keyCodePage, bytes).empty();
+  if (typed)
+    platform::secureWipe(typed->data(), typed->size());
+  if (!usable)
     return ANSWER_NO;
-  }
   std::memset(r.key->key, 0, sizeof r.key->key);
-  std::memcpy(r.key->key, typed->data(), typed->size());
-  r.key->length = static_cast<std::uint32_t>(typed->size());
-  platform::secureWipe(typed->data(), typed->size());
+  std::memcpy(r.key->key, bytes.data(), bytes.size());
+  r.key->length = static_cast<std::uint32_t>(bytes.size());
+  platform::secureWipe(bytes.data(), bytes.size());
   pendingNote_.clear();
   return ANSWER_YES;
 }

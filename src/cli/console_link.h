@@ -36,6 +36,7 @@ struct RunChoices {
   bool remember = false;               // decryption: store the key that fitted
   bool keepDamaged = false;            // decryption: keep a result whose CRC fails
   const KeyRecord* givenKey = nullptr; // decryption: tried before asking
+  unsigned keyCodePage = 0;            // decryption: of a key typed when asked
 };
 
 class ConsoleLink : public ProgressLink {

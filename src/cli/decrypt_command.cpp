@@ -25,7 +25,7 @@ namespace ravelock::cli {
 using namespace engine;
 
 void printDecryptHelp() {
-  std::fputs(
+  std::printf(
       "Usage: ravelock decrypt [options] FILE|FOLDER...\n\n"
       "Decrypts each encrypted FILE (FILE.rlk becomes FILE) and every .rlk\n"
       "file of each FOLDER (with -r, of its subfolders too).\n\n"
@@ -36,6 +36,7 @@ void printDecryptHelp() {
       "file whose key is not at hand fails and nothing is written for it.\n\n"
       "Options:\n"
       "  --key-file FILE     read the key from the first line of FILE\n"
+      "%s"
       "  --output PATH       write to PATH; one FILE only\n"
       "  -r, --recursive     decrypt the subfolders of each FOLDER too\n"
       "  --remove-original   do not keep the encrypted file\n"
@@ -58,7 +59,7 @@ void printDecryptHelp() {
       "is finished first) and ends the run.\n\n"
       "Exit status: 0 when every file was decrypted, 1 when one failed or was\n"
       "skipped, 2 for bad usage, 130 when stopped with Ctrl-C.\n",
-      stdout);
+      kCodePageHelp);
 }
 
 namespace {
@@ -105,7 +106,7 @@ void decryptToOutput(const std::string& file, const std::string& output,
 } // namespace
 
 int runDecrypt(std::span<char* const> args) {
-  const Arguments a(args, {"--key-file", "--output"},
+  const Arguments a(args, {"--key-file", "--output", kCodePageOption},
                     {"--remove-original", "--in-place-without-copy", "--overwrite",
                      "--skip-existing", "--remember", "--keep-damaged", "-r",
                      "--recursive"});
@@ -121,6 +122,9 @@ int runDecrypt(std::span<char* const> args) {
     problem = "--output takes exactly one FILE and a path below 260 bytes";
   if (problem.empty())
     problem = existingTargetProblem(a);
+  unsigned codePage = 0;
+  if (problem.empty())
+    keyCodePage(a, codePage, problem);
   if (!problem.empty()) {
     std::fprintf(stderr, "ravelock decrypt: %s (try 'ravelock decrypt --help')\n",
                  problem.c_str());
@@ -129,7 +133,7 @@ int runDecrypt(std::span<char* const> args) {
 
   platform::Wiped<KeyRecord> givenKey;
   const bool keyGiven = a.given("--key-file") || std::getenv(kKeyEnvironment);
-  if (keyGiven && !obtainKey({a.value("--key-file"), false}, *givenKey))
+  if (keyGiven && !obtainKey({a.value("--key-file"), false, codePage}, *givenKey))
     return kExitUsage;
   const bool serverConnected = connectKeyServer(a.has("--remember"));
   if (a.has("--remember") && !serverConnected)
@@ -141,6 +145,7 @@ int runDecrypt(std::span<char* const> args) {
   choices.existing = existingTargetChoice(a);
   choices.remember = a.has("--remember") && serverConnected;
   choices.keepDamaged = a.has("--keep-damaged");
+  choices.keyCodePage = codePage;
   choices.givenKey = keyGiven ? givenKey.get() : nullptr;
   ConsoleLink link(true, choices);
   ConsoleLink::catchInterrupt();

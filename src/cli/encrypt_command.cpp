@@ -15,7 +15,7 @@
 namespace ravelock::cli {
 
 void printEncryptHelp() {
-  std::fputs(
+  std::printf(
       "Usage: ravelock encrypt [options] FILE|FOLDER...\n\n"
       "Encrypts each FILE to FILE.rlk under one key, and every file of each\n"
       "FOLDER (with -r, of its subfolders too).\n\n"
@@ -25,6 +25,7 @@ void printEncryptHelp() {
       "byte, and is never taken from the command line.\n\n"
       "Options:\n"
       "  --key-file FILE     read the key from the first line of FILE\n"
+      "%s"
       "  --name NAME         the key's name stored in each file's header\n"
       "                      (default: \"My key\" and the date and time)\n"
       "  --output PATH       write to PATH (\".rlk\" is appended unless present);\n"
@@ -49,11 +50,11 @@ void printEncryptHelp() {
       "is finished first) and ends the run.\n\n"
       "Exit status: 0 when every file was encrypted, 1 when one failed or was\n"
       "skipped, 2 for bad usage, 130 when stopped with Ctrl-C.\n",
-      stdout);
+      kCodePageHelp);
 }
 
 int runEncrypt(std::span<char* const> args) {
-  const Arguments a(args, {"--key-file", "--name", "--output"},
+  const Arguments a(args, {"--key-file", "--name", "--output", kCodePageOption},
                     {"--remove-original", "--in-place-without-copy", "--overwrite",
                      "--skip-existing", "-r", "--recursive"});
   if (a.has("--help")) {
@@ -67,6 +68,13 @@ int runEncrypt(std::span<char* const> args) {
     problem = "--output takes exactly one FILE";
   if (problem.empty())
     problem = existingTargetProblem(a);
+  unsigned codePage = 0;
+  if (problem.empty())
+    keyCodePage(a, codePage, problem);
+  bool cut = false;
+  const std::string name = keyNameToStore(a.value("--name"), cut);
+  if (problem.empty() && name.empty() && !a.value("--name").empty())
+    problem = "the key name is no UTF-8 text";
   if (!problem.empty()) {
     std::fprintf(stderr, "ravelock encrypt: %s (try 'ravelock encrypt --help')\n",
                  problem.c_str());
@@ -74,14 +82,12 @@ int runEncrypt(std::span<char* const> args) {
   }
 
   platform::Wiped<KeyRecord> key;
-  if (!obtainKey({a.value("--key-file"), true}, *key))
+  if (!obtainKey({a.value("--key-file"), true, codePage}, *key))
     return kExitUsage;
-  const std::string name = a.value("--name");
-  const std::size_t kept = platform::cutOnCharBoundary(name.c_str(), kMaxKeyNameLength);
-  if (kept < name.size())
+  if (cut)
     std::fprintf(stderr, "ravelock encrypt: the key name is cut to its first %zu bytes\n",
-                 kept);
-  std::memcpy(key->name, name.data(), kept);
+                 name.size());
+  std::memcpy(key->name, name.data(), name.size());
 
   RunChoices choices;
   choices.existing = existingTargetChoice(a);

@@ -1,6 +1,7 @@
 // ravelock info FILE...: the file test and the header of each file.
 
 #include "cli/commands.h"
+#include "cli/key_input.h"
 #include "cli/report.h"
 #include "engine/files/file_test.h"
 #include "engine/results.h"
@@ -18,8 +19,8 @@ void printHeader(const engine::HeaderInfo& info) {
               "  key name:      %s\n"
               "  key-check CRC: 0x%08X\n"
               "  content CRC:   0x%08X\n",
-              info.originalSize, printable(info.keyName).c_str(), info.keyCheckCrc,
-              info.contentCrc);
+              info.originalSize, printable(keyNameToShow(info.keyName)).c_str(),
+              info.keyCheckCrc, info.contentCrc);
 }
 
 } // namespace

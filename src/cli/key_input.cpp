@@ -1,9 +1,12 @@
 #include "cli/key_input.h"
 
+#include "engine/format/key_text.h"
 #include "platform/console.h"
 #include "platform/file.h"
 #include "platform/secure_wipe.h"
+#include "platform/text.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,6 +55,24 @@ bool readKeyFile(const std::string& path, std::string& key) {
 
 } // namespace
 
+bool keyCodePage(const Arguments& arguments, unsigned& codePage, std::string& problem) {
+  codePage = platform::legacyCodePage();
+  if (!arguments.given(kCodePageOption))
+    return true;
+  const std::string text = arguments.value(kCodePageOption);
+  unsigned long value = 0;
+  std::size_t digits = 0;
+  while (digits < text.size() && digits < 6 && text[digits] >= '0' && text[digits] <= '9')
+    value = value * 10 + static_cast<unsigned>(text[digits++] - '0');
+  if (digits == 0 || digits != text.size() ||
+      !platform::isKnownCodePage(static_cast<unsigned>(value))) {
+    problem = "unknown code page '" + text + "'";
+    return false;
+  }
+  codePage = static_cast<unsigned>(value);
+  return true;
+}
+
 std::string keyProblem(const std::string& key) {
   if (key.empty())
     return "the key is empty";
@@ -59,9 +80,44 @@ std::string keyProblem(const std::string& key) {
   // key used would not be the key given.
   if (key.find('\0') != std::string::npos)
     return "the key holds a NUL byte";
-  if (key.size() > kMaxKeyLength)
-    return "the key is longer than 56 characters";
   return {};
+}
+
+std::string keyBytes(const std::string& text, unsigned codePage, std::string& bytes) {
+  bytes.clear();
+  std::u16string wide;
+  std::string problem;
+  if (!platform::fromUtf8Exact(text, wide))
+    problem = "the key is no UTF-8 text";
+  else if (!platform::encodeInCodePage(wide, codePage, bytes))
+    problem =
+        "the key has a character code page " + std::to_string(codePage) + " cannot hold";
+  else if (bytes.size() > kMaxKeyLength)
+    problem = "the key is longer than 56 bytes";
+  platform::secureWipe(wide.data(), wide.size() * sizeof(char16_t));
+  if (!problem.empty()) {
+    platform::secureWipe(bytes.data(), bytes.size());
+    bytes.clear();
+  }
+  return problem;
+}
+
+std::string keyNameToStore(const std::string& given, bool& cut) {
+  cut = false;
+  std::u16string wide;
+  std::string name, whole;
+  if (!platform::fromUtf8Exact(given, wide) ||
+      !engine::storedKeyName(wide, kMaxKeyNameLength, name))
+    return {};
+  engine::storedKeyName(wide, SIZE_MAX, whole);
+  cut = name.size() < whole.size();
+  return name;
+}
+
+std::string keyNameToShow(std::string_view stored) {
+  std::string shown;
+  platform::toUtf8Exact(engine::shownKeyName(stored), shown);
+  return shown;
 }
 
 std::optional<std::string> askKey(const char* prompt) {
@@ -111,14 +167,18 @@ bool obtainKey(const KeySource& source, KeyRecord& key) {
       }
     }
   }
-  if (const std::string problem = keyProblem(text.text); !problem.empty()) {
+  WipedString bytes;
+  std::string problem = keyProblem(text.text);
+  if (problem.empty())
+    problem = keyBytes(text.text, source.codePage, bytes.text);
+  if (!problem.empty()) {
     std::fprintf(stderr, "ravelock: %s (a key has 1 to 56 characters)\n",
                  problem.c_str());
     return false;
   }
   std::memset(key.key, 0, sizeof key.key);
-  std::memcpy(key.key, text.text.data(), text.text.size());
-  key.length = static_cast<std::uint32_t>(text.text.size());
+  std::memcpy(key.key, bytes.text.data(), bytes.text.size());
+  key.length = static_cast<std::uint32_t>(bytes.text.size());
   return true;
 }
 

@@ -90,16 +90,27 @@ int listKeys(KeyServerClient& client) {
   if (got == 0)
     std::fputs("no keys remembered\n", stderr);
   for (const std::string& name : keyserver::splitNameList(list))
-    std::printf("%s\n", printable(name).c_str());
+    std::printf("%s\n", printable(keyNameToShow(name)).c_str());
   return kExitOk;
 }
 
 int addKey(KeyServerClient& client, const Arguments& a) {
   platform::Wiped<KeyRecord> wiped;
   KeyRecord& record = *wiped;
-  if (!obtainKey({a.value("--key-file"), true}, record))
+  unsigned codePage = 0;
+  std::string problem;
+  if (!keyCodePage(a, codePage, problem)) {
+    std::fprintf(stderr, "ravelock keys: %s\n", problem.c_str());
     return kExitUsage;
-  const std::string name = a.value("--name");
+  }
+  bool cut = false;
+  const std::string name = keyNameToStore(a.value("--name"), cut);
+  if (name.empty() && !a.value("--name").empty()) {
+    std::fputs("ravelock keys: the key name is no UTF-8 text\n", stderr);
+    return kExitUsage;
+  }
+  if (!obtainKey({a.value("--key-file"), true, codePage}, record))
+    return kExitUsage;
   if (name.empty()) {
     // The default name of an encrypted file's header, "My key" and the time.
     char field[engine::kKeyNameBytes];
@@ -107,11 +118,10 @@ int addKey(KeyServerClient& client, const Arguments& a) {
     std::memcpy(record.name, field, sizeof field);
   } else {
     // Cut as a file's header cuts it, so the name finds the files.
-    const std::size_t kept = platform::cutOnCharBoundary(name.c_str(), kMaxKeyNameLength);
-    if (kept < name.size())
+    if (cut)
       std::fprintf(stderr, "ravelock keys: the key name is cut to its first %zu bytes\n",
-                   kept);
-    std::memcpy(record.name, name.data(), kept);
+                   name.size());
+    std::memcpy(record.name, name.data(), name.size());
   }
   const std::string stored(record.name);
 
@@ -133,7 +143,7 @@ int addKey(KeyServerClient& client, const Arguments& a) {
     result = client.StoreKey(record);
     if (result == 1)
       std::printf("%s the key \"%s\"\n", replacing ? "replaced" : "remembered",
-                  printable(stored).c_str());
+                  printable(keyNameToShow(stored)).c_str());
     else if (result == 0)
       complain("the key server refused the key: the list of its names is full");
     else
@@ -142,18 +152,20 @@ int addKey(KeyServerClient& client, const Arguments& a) {
   return result == 1 ? kExitOk : kExitFailed;
 }
 
-int deleteKey(KeyServerClient& client, const std::string& name) {
+int deleteKey(KeyServerClient& client, const std::string& given) {
+  bool cut = false;
+  const std::string name = keyNameToStore(given, cut);
   const bool found = connectToRunning(client) &&
                      client.FindKey(name.c_str(), *platform::Wiped<KeyRecord>()) == 1;
   if (!found) {
     if (!objectsRefused())
       std::fprintf(stderr, "ravelock keys: no key named \"%s\"\n",
-                   printable(name).c_str());
+                   printable(given).c_str());
     return kExitFailed;
   }
   if (client.DeleteKey(name.c_str()) != 1)
     return noAnswer();
-  std::printf("forgot the key \"%s\"\n", printable(name).c_str());
+  std::printf("forgot the key \"%s\"\n", printable(given).c_str());
   return kExitOk;
 }
 
@@ -180,7 +192,8 @@ int stopServer(KeyServerClient& client) {
 }
 
 std::string usageProblem(const std::string& action, const Arguments& a) {
-  const bool options = a.given("--name") || a.given("--key-file");
+  const bool options =
+      a.given("--name") || a.given("--key-file") || a.given(kCodePageOption);
   const std::size_t operands = a.positional().size();
   if (action.empty())
     return "no action given";
@@ -197,9 +210,9 @@ std::string usageProblem(const std::string& action, const Arguments& a) {
 } // namespace
 
 void printKeysHelp() {
-  std::fputs(
+  std::printf(
       "Usage: ravelock keys list\n"
-      "       ravelock keys add [--name NAME] [--key-file FILE]\n"
+      "       ravelock keys add [--name NAME] [--key-file FILE] [--code-page N]\n"
       "       ravelock keys delete NAME\n"
       "       ravelock keys clear\n"
       "       ravelock keys stop\n\n"
@@ -213,6 +226,7 @@ void printKeysHelp() {
       "           is asked twice on the terminal (each gives its first line).\n"
       "           It has 1 to 56 characters, no NUL byte, and is never taken\n"
       "           from the command line.\n"
+      "%s"
       "  delete   forget the key NAME\n"
       "  clear    forget every key\n"
       "  stop     end the key server; its keys are forgotten\n\n"
@@ -222,12 +236,13 @@ void printKeysHelp() {
       "open are refused, with the reason.\n\n"
       "Exit status: 0 done, 1 when the key server does not answer, its objects\n"
       "are refused or it holds no key of that name, 2 for bad usage.\n",
-      stdout);
+      kCodePageHelp);
 }
 
 int runKeys(std::span<char* const> args) {
   const std::string action = args.empty() ? "" : args[0];
-  const Arguments a(args.empty() ? args : args.subspan(1), {"--name", "--key-file"}, {});
+  const Arguments a(args.empty() ? args : args.subspan(1),
+                    {"--name", "--key-file", kCodePageOption}, {});
   if (action == "--help" || action == "-h" || a.has("--help")) {
     printKeysHelp();
     return kExitOk;

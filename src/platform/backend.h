@@ -75,4 +75,9 @@ inline bool refused(Op op) {
   return true;
 }
 
+// Code pages other than UTF-8 (see code_page.h); `bytes` and `text` come
+// empty.
+bool encodeInCodePage(std::u16string_view text, unsigned codePage, std::string& bytes);
+bool decodeFromCodePage(std::string_view bytes, unsigned codePage, std::u16string& text);
+
 } // namespace ravelock::platform::backend

@@ -24,7 +24,7 @@ struct DirectoryEntry {
 };
 
 // The entries of `folder` (ending in a separator) whose names match
-// `pattern`, in the order the system lists them (FindFirstFileA /
+// `pattern`, in the order the system lists them (FindFirstFileW /
 // FindNextFileA; natively readdir with "." and ".."). Patterns are "*.*"
 // (every name) or "*" followed by a suffix matched without regard to case.
 // nullopt when the listing cannot be started.

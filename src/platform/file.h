@@ -1,7 +1,7 @@
 #pragma once
 // Files through the platform seam. Paths are ANSI (system code page) strings
 // as the engine's exports receive them. Each call maps onto one system call
-// of the backend (CreateFileA/ReadFile/... on Windows, open/read/... on POSIX).
+// of the backend (CreateFileW/ReadFile/... on Windows, open/read/... on POSIX).
 
 #include <cstddef>
 #include <cstdint>

@@ -60,7 +60,7 @@ bool createFolder(const std::string& path);
 bool removeFolder(const char* path);
 
 // The system's folder for temporary files, ending in a separator
-// (GetTempPathA; natively TMPDIR or /tmp/).
+// (GetTempPathW; natively TMPDIR or /tmp/).
 std::string temporaryFolder();
 
 // Copies a file's content (and, on Windows, its attributes and times) over
@@ -69,15 +69,15 @@ bool copyFile(const char* from, const char* to);
 
 // Free space of the volume with root `root`: 1 on success, 0 on failure.
 // Any out pointer may be null; the out values are set to 0 first. On
-// Windows GetDiskFreeSpaceExA is looked up in kernel32 at run time, with
+// Windows GetDiskFreeSpaceExW is looked up in kernel32 at run time, with
 // GetDiskFreeSpaceA (64-bit products) as the fallback; natively statvfs.
 int getFreeSpace(const char* root, std::uint64_t* freeBytes, std::uint64_t* totalBytes,
                  std::uint64_t* totalFreeBytes);
 
 // The long form of `path` written to `buffer` when it fits with its
 // terminator; returns its length either way, 0 when it cannot be formed
-// (buffer then empty). On Windows GetLongPathNameA looked up at run time,
-// else FindFirstFileA for the last component; natively the absolute path
+// (buffer then empty). On Windows GetLongPathNameW looked up at run time,
+// else FindFirstFileW for the last component; natively the absolute path
 // of an existing file, its "." and ".." folded away as the Windows call
 // does, without resolving links (a result is named beside the name the user
 // gave, never beside a link's target).

@@ -1,6 +1,6 @@
 #pragma once
 // Loading a shared library and binding its exports by name
-// (LoadLibraryA/GetProcAddress, dlopen/dlsym).
+// (LoadLibraryW/GetProcAddress, dlopen/dlsym).
 
 #include <string>
 

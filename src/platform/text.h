@@ -1,6 +1,7 @@
 #pragma once
-// Text in the system's ANSI code page: character boundaries and path
-// comparison as the file system sees them.
+// Text inside the program is UTF-8 on every system: paths, names and
+// messages. Character boundaries, the conversions to and from UTF-16 and
+// path comparison as the file system sees it.
 
 #include <cstddef>
 #include <string>
@@ -8,21 +9,30 @@
 
 namespace ravelock::platform {
 
-// Bytes in the character starting at `p` (1 at the terminating NUL). On
-// Windows a double-byte code page's lead byte starts a two-byte character;
-// natively the text is UTF-8, and a byte that does not begin a well-formed
-// sequence is a character of its own.
+// Bytes in the UTF-8 character starting at `p` (1 at the terminating NUL).
+// Only a well-formed sequence is one character: a byte that starts none
+// counts alone, so it can never hide a dot or separator after it.
 std::size_t charLength(const char* p);
 
 // The longest prefix of `text` of at most `maxBytes` bytes that does not cut
 // a character in two.
 std::size_t cutOnCharBoundary(const char* text, std::size_t maxBytes);
 
-// `wide` (UTF-16) in the ANSI code page into `ansi`; false when a character
-// has no exact form there (no best-fit look-alike is taken: it could name
-// another file). Natively the code page is UTF-8, and only an unpaired
-// surrogate fails.
-bool toAnsiExact(std::u16string_view wide, std::string& ansi);
+// `wide` (UTF-16) in UTF-8 into `utf8`; false for half a surrogate pair,
+// which has no UTF-8 form.
+bool toUtf8Exact(std::u16string_view wide, std::string& utf8);
+
+// `utf8` in UTF-16 into `wide`; false when it is no valid UTF-8 (a stray
+// byte, an overlong form, a surrogate, a sequence cut short).
+bool fromUtf8Exact(std::string_view utf8, std::u16string& wide);
+
+bool isValidUtf8(std::string_view text);
+
+// The file system's names in UTF-8, and back. Windows allows names with half
+// a surrogate pair; they are carried in the generalized form (the surrogate
+// encoded as if it were a character) so every listed name opens again.
+std::string nameToUtf8(std::u16string_view wide);
+bool nameFromUtf8(std::string_view utf8, std::u16string& wide);
 
 // Whether two texts are equal without regard to the case of their ASCII
 // letters; the bytes of a multibyte character are compared as they are (a

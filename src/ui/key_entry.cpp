@@ -1,5 +1,6 @@
 #include "ui/key_entry.h"
 
+#include "engine/format/key_text.h"
 #include "framework_ids.h"
 #include "platform/secure_wipe.h"
 #include "platform/text.h"
@@ -67,7 +68,8 @@ bool MaskingButton::draw(const DRAWITEMSTRUCT& item) const {
 
 bool setKey(const std::wstring& text, KeyRecord& record) {
   std::string bytes;
-  const bool usable = narrow(text, bytes) && bytes.size() <= kMaxKeyLength;
+  const bool usable =
+      engine::keyBytesOf(utf16(text), bytes) && bytes.size() <= kMaxKeyLength;
   if (usable) {
     std::memset(record.key, 0, sizeof record.key);
     std::memcpy(record.key, bytes.data(), bytes.size());
@@ -79,9 +81,8 @@ bool setKey(const std::wstring& text, KeyRecord& record) {
 
 bool setKeyName(const std::wstring& text, KeyRecord& record) {
   std::string bytes;
-  if (!narrow(text, bytes))
+  if (!engine::storedKeyName(utf16(text), kMaxKeyNameLength, bytes))
     return false;
-  bytes.resize(platform::cutOnCharBoundary(bytes.c_str(), kMaxKeyNameLength));
   std::memset(record.name, 0, sizeof record.name);
   std::memcpy(record.name, bytes.data(), bytes.size());
   return true;
@@ -89,7 +90,18 @@ bool setKeyName(const std::wstring& text, KeyRecord& record) {
 
 std::wstring keyText(const KeyRecord& record) {
   const std::size_t length = std::min<std::size_t>(record.length, kMaxKeyLength);
-  return widen(std::string_view(record.key, length));
+  std::u16string text = engine::keyTextOf(std::string_view(record.key, length));
+  std::wstring shown = wideOf(text);
+  platform::secureWipe(text.data(), text.size() * sizeof(char16_t));
+  return shown;
+}
+
+std::wstring keyNameText(std::string_view stored) {
+  return wideOf(engine::shownKeyName(stored));
+}
+
+bool storedKeyNameOf(const std::wstring& text, std::string& stored) {
+  return engine::storedKeyName(utf16(text), kMaxKeyNameLength, stored);
 }
 
 SecretText::~SecretText() {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ravelock::ui {
@@ -36,14 +37,18 @@ private:
 };
 
 // Puts `text` as the key into `record` (bytes and length; the name is left
-// alone). False when a character has no form in the ANSI code page or the
-// key would be longer than a key can be.
+// alone) in the system's legacy code page. False when a character has no
+// form there or the key would be longer than a key can be.
 bool setKey(const std::wstring& text, KeyRecord& record);
 
-// Puts `text` as the name into `record`: at most 32 bytes, cut on a
-// character boundary, then zero bytes. False when a character has no form
-// in the ANSI code page.
+// Puts `text` as the name into `record` as headers store it (the legacy
+// code page when it holds the name, else UTF-8): at most 32 bytes, cut on
+// a character boundary, then zero bytes. False for half a surrogate pair.
 bool setKeyName(const std::wstring& text, KeyRecord& record);
+
+// A stored key name as text, and that text back as the stored bytes.
+std::wstring keyNameText(std::string_view stored);
+bool storedKeyNameOf(const std::wstring& text, std::string& stored);
 
 // The key of `record` as text for a key box.
 std::wstring keyText(const KeyRecord& record);

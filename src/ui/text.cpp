@@ -1,34 +1,28 @@
 #include "ui/text.h"
 
+#include "platform/text.h"
+
 #include <windows.h>
 
 namespace ravelock::ui {
 
-std::wstring widen(std::string_view ansi) {
-  if (ansi.empty())
+std::wstring widen(std::string_view utf8) {
+  std::u16string wide;
+  if (platform::fromUtf8Exact(utf8, wide))
+    return wideOf(wide);
+  // Shown only: what is no UTF-8 shows as replacement characters.
+  if (utf8.empty())
     return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                    nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
-                      n);
-  return wide;
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
+                                    static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring shown(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                      shown.data(), n);
+  return shown;
 }
 
-bool narrow(std::wstring_view text, std::string& ansi) {
-  ansi.clear();
-  if (text.empty())
-    return true;
-  BOOL lossy = FALSE;
-  const int n =
-      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
-                          static_cast<int>(text.size()), nullptr, 0, nullptr, &lossy);
-  if (n <= 0 || lossy)
-    return false;
-  ansi.resize(static_cast<std::size_t>(n));
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
-                      static_cast<int>(text.size()), ansi.data(), n, nullptr, &lossy);
-  return !lossy;
+bool narrow(std::wstring_view text, std::string& utf8) {
+  return platform::toUtf8Exact(utf16(text), utf8);
 }
 
 std::wstring fill(std::wstring_view pattern, std::wstring_view argument) {

@@ -364,3 +364,41 @@ TEST(DecryptFile, CancelInManyChunksLeavesTheSourceWhole) {
 
 } // namespace
 } // namespace ravelock::engine
+
+namespace ravelock::engine {
+namespace {
+
+// The path limit counts bytes of UTF-8: a path of fewer than 260
+// characters but more bytes gets the designed error both ways, and no
+// file of a cut name appears.
+TEST(PathLimit, LongerInUtf8ThanTheLimitIsRefusedWhole) {
+  TempDir dir;
+  std::string folderName, fileName;
+  for (int i = 0; i < 60; ++i) {
+    folderName += "\xC3\xA9"; // é
+    fileName += "\xC3\xB6";   // ö
+  }
+  const std::filesystem::path folder = dir.path() / test::fileSystemPath(folderName);
+  std::filesystem::create_directory(folder);
+  const std::string plain =
+      test::utf8Of(folder / test::fileSystemPath(fileName + ".txt"));
+  ASSERT_GE(plain.size() + 4, kMaxPath);
+  writeFile(plain, "text");
+  const KeyRecord record = test::keyRecord("k", kKeyName);
+  EXPECT_EQ(EncryptFile(plain.c_str(), nullptr, &record, nullptr, 0),
+            kEncryptCreateFailed);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+  EXPECT_EQ(readFile(plain), "text");
+
+  encryptTo(dir.file("short.txt"), "secret", "k");
+  const std::string encrypted = plain + ".rlk";
+  std::filesystem::rename(test::fileSystemPath(dir.file("short.txt.rlk")),
+                          test::fileSystemPath(encrypted));
+  std::filesystem::remove(test::fileSystemPath(plain));
+  EXPECT_EQ(decryptWith(encrypted, "k", 0), kDecryptCreateFailed);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+  EXPECT_TRUE(std::filesystem::exists(test::fileSystemPath(encrypted)));
+}
+
+} // namespace
+} // namespace ravelock::engine

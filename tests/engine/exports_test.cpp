@@ -110,6 +110,21 @@ TEST_F(Velldll, IsValidRLKfileReadsTheHeader) {
   EXPECT_EQ(isValid(nullptr, &info), 1);
 }
 
+// The caller's code page at the boundary: this test program keeps the
+// system's (Windows-1252 under Wine); natively every caller speaks UTF-8.
+TEST_F(Velldll, PathsAreTakenInTheCallersCodePage) {
+  auto* isValid = bind<decltype(IsValidRLKfile)>("IsValidRLKfile");
+  ravelock::test::TempDir dir;
+  ravelock::test::writeFile(dir.file("K\xC3\xA4se.rlk"), std::string(47, 'x'));
+#ifdef _WIN32
+  const std::string callers = ravelock::test::utf8Of(dir.path()) + "\\K\xE4se.rlk";
+#else
+  const std::string callers = dir.file("K\xC3\xA4se.rlk");
+#endif
+  RlkHeaderInfo info;
+  EXPECT_EQ(isValid(callers.c_str(), &info), 3); // found, too short
+}
+
 TEST_F(Velldll, IsValidDatabazeRLKfileAcceptsUpTo8BytesOver) {
   auto* crypt = bind<decltype(CryptFreeBuffer)>("CryptFreeBuffer");
   auto* isDatabase = bind<decltype(IsValidDatabazeRLKfile)>("IsValidDatabazeRLKfile");

@@ -116,7 +116,7 @@ protected:
       return menu;
     std::vector<std::wstring> wide;
     for (const std::string& path : paths)
-      wide.push_back(fs::path(path).wstring());
+      wide.push_back(test::fileSystemPath(path).wstring());
     Released<IDataObject> selection{FileDropData::create(wide)};
     Released<IShellExtInit> init;
     EXPECT_EQ(menu->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(&init.p)),
@@ -132,7 +132,7 @@ protected:
     return data.file(name);
   }
   std::string folder(const char* name) {
-    fs::create_directories(data.path() / name);
+    fs::create_directories(test::fileSystemPath(data.file(name)));
     writeFile(data.file((std::string(name) + "\\inner.txt").c_str()), "inner");
     return data.file(name);
   }
@@ -299,6 +299,45 @@ TEST_F(ContextMenu, CommandsHandTheSelectionToVellapp) {
   }
   EXPECT_EQ(readFile(other), "content of other.txt");
   EXPECT_FALSE(fs::exists(other + ".rlk"));
+}
+
+// Inside Explorer the code page stays the system's; names no code page
+// holds still reach vellapp whole, are encrypted, and decrypted again by
+// the menu's Decrypt.
+TEST_F(ContextMenu, NamesOfEveryScriptGoOverWhole) {
+  const char* names[] = {"\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82.docx",
+                         "\xE5\xA0\xB1\xE5\x91\x8A.pdf", "caf\xC3\xA9 \xE2\x98\x95.txt"};
+  std::vector<std::string> selection;
+  for (const char* name : names)
+    selection.push_back(file(name));
+  selection.push_back(folder("na\xC3\xAFve r\xC3\xA9sum\xC3\xA9"));
+  // Offset 0 is Encrypt; for files all encrypted, 1 is Decrypt.
+  const auto invoke = [&](const std::vector<std::string>& paths, unsigned offset) {
+    Released<IContextMenu> extension = extensionFor(paths);
+    ASSERT_NE(extension.p, nullptr);
+    HMENU menu = CreatePopupMenu();
+    extension->QueryContextMenu(menu, 0, kFirstCommand, kLastCommand, CMF_NORMAL);
+    DestroyMenu(menu);
+    CMINVOKECOMMANDINFO command{sizeof command};
+    command.lpVerb = MAKEINTRESOURCEA(offset);
+    EXPECT_EQ(extension->InvokeCommand(&command), S_OK);
+  };
+  keys->DeleteAllKeys(); // the dialog asks for a new key
+  invoke(selection, 0);
+  ASSERT_NO_FATAL_FAILURE(answerEncryptKey(L"menu key", L"names of every script"));
+  ASSERT_NO_FATAL_FAILURE(confirmSuccess());
+  std::vector<std::string> encrypted;
+  for (const std::string& path :
+       {selection[0], selection[1], selection[2], selection[3] + "\\inner.txt"}) {
+    EXPECT_FALSE(fs::exists(test::fileSystemPath(path))) << path;
+    EXPECT_TRUE(fs::exists(test::fileSystemPath(path + ".rlk"))) << path;
+    encrypted.push_back(path + ".rlk");
+  }
+  invoke(encrypted, 1);
+  ASSERT_NO_FATAL_FAILURE(confirmSuccess()); // the key was remembered
+  for (std::size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(readFile(selection[i]), std::string("content of ") + names[i]);
+  EXPECT_EQ(readFile(selection[3] + "\\inner.txt"), "inner");
 }
 
 // The exports beside the class: unloading allowed only once every object

@@ -4,6 +4,9 @@
 // through rundll32. Screenshots of the key dialogs go to build/screens.
 
 #include "gui/suite.h"
+// After the suite's <windows.h>, whose DecryptFile macro it undoes.
+#include "engine/files/decrypt_file.h"
+#include "platform/filesystem.h"
 #include "resource.h"
 #include "support/key_record.h"
 
@@ -19,13 +22,13 @@ namespace {
 constexpr char kRememberedName[] = "gui key";
 constexpr char kRememberedKey[] = "gui secret";
 
-// Types `text` into an edit box as the keyboard would, one character at a
+// Types `text` (UTF-8) into an edit box as the keyboard would, one character at a
 // time, so that the box's own limit applies.
 void type(HWND dialog, int id, const std::string& text) {
   HWND edit = GetDlgItem(dialog, id);
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-  for (const char c : text)
-    SendMessageW(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+  for (const wchar_t c : wide(text))
+    SendMessageW(edit, WM_CHAR, c, 1);
 }
 
 // A left click on a static control, which the dialog sees as its own.
@@ -352,6 +355,52 @@ TEST_F(KeyDialogs, TheTargetOfASingleFile) {
   EXPECT_FALSE(fs::exists(optionsFile()));
 }
 
+// One pass-phrase encoding everywhere: a file whose key is the
+// Windows-1252 bytes of "Käse-Brötchen" (as the command-line tool writes it
+// on Linux) opens with that pass phrase typed, and a key typed into the
+// encrypt dialog gives those bytes; a key name in that code page, as the
+// design wrote it, shows right.
+TEST_F(KeyDialogs, PassPhrasesAreWindows1252BytesAndOldKeyNamesShowRight) {
+  const std::string typed = "K\xC3\xA4se-Br\xC3\xB6tchen";
+  const KeyRecord western = test::keyRecord("K\xE4se-Br\xF6tchen", "Schl\xFC"
+                                                                   "ssel");
+  const std::string file =
+      data.file("\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82 \xE2\x98\x95.txt");
+  makeEncrypted(file, "Brotzeit", western);
+  auto host = start("decrypt", {file + ".rlk"});
+  HWND dialog = waitForWindow(host->id(), kDecryptKeyTitle);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(itemText(dialog, IDC_KEY_FILE_NAME), L"Schl\u00FCssel");
+  EXPECT_EQ(itemText(dialog, IDC_KEY_SOURCE),
+            L"\u043E\u0442\u0447\u0451\u0442 \u2615.txt.rlk");
+  type(dialog, IDC_KEY, typed);
+  screenshot(dialog, "DecryptKeyDialog-Unicode");
+  click(dialog, IDOK);
+  confirmSuccess(host->id());
+  EXPECT_EQ(finish(*host), 0);
+  EXPECT_EQ(readFile(file), "Brotzeit");
+
+  // No remembered key, so the dialog asks for a new one, and no encrypted
+  // file in the way (decrypting kept it).
+  keys->DeleteAllKeys();
+  fs::remove(test::fileSystemPath(file + ".rlk"));
+  host = start("encrypt", {file});
+  answerEncryptKey(wide(typed), L"Schl\u00FCssel");
+  confirmSuccess(host->id());
+  EXPECT_EQ(finish(*host), 0);
+  const std::string encrypted = readFile(file + ".rlk");
+  ASSERT_GE(encrypted.size(), 48u);
+  EXPECT_EQ(encrypted.substr(16, 10), std::string("Schl\xFCssel\0", 10));
+  fs::remove(test::fileSystemPath(file));
+  char target[platform::kMaxPath] = {};
+  KeyRecord current = western;
+  std::int32_t deleteOriginal = 0;
+  EXPECT_EQ(engine::DecryptFile((file + ".rlk").c_str(), target, &current, nullptr,
+                                nullptr, &deleteOriginal),
+            0);
+  EXPECT_EQ(readFile(file), "Brotzeit");
+}
+
 // rundll32 velldll.dll,CallToRun PATH: decrypts and opens the result.
 class CallToRun : public KeyDialogs {
 protected:
@@ -416,6 +465,22 @@ TEST_F(CallToRun, AnExecutableResultIsRunOnlyWhenConfirmed) {
             L"The file is executable.\nDo you want to run it?");
   EXPECT_TRUE(process->waitForExit(kWindowTimeoutMs));
   EXPECT_EQ(readFile(tool), "not a program");
+}
+
+// rundll32 keeps the system's code page and calls CallToRunW: a name no
+// ANSI code page holds arrives whole.
+TEST_F(CallToRun, ANameOfEveryScriptArrivesWhole) {
+  const std::string note =
+      data.file("\xE5\xA0\xB1\xE5\x91\x8A caf\xC3\xA9 \xE2\x98\x95.txt");
+  makeEncrypted(note, "a note", test::keyRecord(kRememberedKey, kRememberedName));
+  auto process = run(note + ".rlk");
+  confirmSuccess(process->id());
+  HWND editor = windowTitled(L"\u5831\u544A", kWindowTimeoutMs);
+  EXPECT_NE(editor, nullptr);
+  EXPECT_TRUE(process->waitForExit(kWindowTimeoutMs));
+  EXPECT_EQ(readFile(note), "a note");
+  if (editor)
+    PostMessageW(editor, WM_CLOSE, 0, 0);
 }
 
 TEST_F(CallToRun, AMissingFileIsReported) {

@@ -43,14 +43,14 @@ inline constexpr wchar_t kExistsTitle[] = L"File already exists";
 // The caption of the uninstaller's questions.
 inline constexpr wchar_t kUninstallCaption[] = L"Ravelock Uninstall";
 
-// An ANSI path or text (the engine's strings) as the windows show it.
+// A UTF-8 path or text (the engine's strings) as the windows show it.
 inline std::wstring wide(const std::string& text) {
   if (text.empty())
     return {};
   const int size = static_cast<int>(text.size());
-  std::wstring result(MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0),
+  std::wstring result(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0),
                       L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), size, result.data(),
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, result.data(),
                       static_cast<int>(result.size()));
   return result;
 }

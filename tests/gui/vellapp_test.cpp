@@ -210,6 +210,37 @@ TEST_F(Vellapp, TheFolderShortcutDecryptsItsFolder) {
   EXPECT_EQ(readFile(data.file("folder\\second.bin")), std::string(5000, 'b'));
 }
 
+// Names no ANSI code page holds, in a folder and a subfolder: handed over
+// as the context menu and the drop target hand them, encrypted, and
+// decrypted again by /df; every name and byte comes back.
+TEST_F(Vellapp, NamesOfEveryScriptRoundTripThroughTheHandOffAndTheFolderSwitch) {
+  const std::string folder = data.file("\xC3\x9Cn\xC3\xAF code");
+  const std::string subfolder =
+      folder + "\\\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0 \xC3\xA9t\xC3\xA9";
+  fs::create_directories(test::fileSystemPath(subfolder));
+  std::vector<std::string> files;
+  for (const char* name :
+       {"\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82.docx", "\xE5\xA0\xB1\xE5\x91\x8A.pdf",
+        "caf\xC3\xA9 \xE2\x98\x95.txt", "na\xC3\xAFve r\xC3\xA9sum\xC3\xA9.doc"})
+    for (const std::string& where : {folder, subfolder}) {
+      files.push_back(where + "\\" + name);
+      writeFile(files.back(), "content of " + files.back());
+    }
+  auto sender = send("encrypt", {folder});
+  answerEncryptKey();
+  confirmSuccess();
+  EXPECT_EQ(senderResult(*sender).answer, 1);
+  for (const std::string& file : files) {
+    EXPECT_FALSE(fs::exists(test::fileSystemPath(file))) << file;
+    EXPECT_TRUE(fs::exists(test::fileSystemPath(file + ".rlk"))) << file;
+  }
+  auto decrypting = vellapp(L"/df \"" + wide(folder) + L"\"");
+  confirmSuccess(); // the key was remembered: no question
+  EXPECT_TRUE(decrypting->waitForExit(kWindowTimeoutMs));
+  for (const std::string& file : files)
+    EXPECT_EQ(readFile(file), "content of " + file);
+}
+
 // Sections whose header lies: vellapp signals, runs nothing and ends
 // cleanly.
 TEST_F(Vellapp, HostileSectionsRunNothing) {

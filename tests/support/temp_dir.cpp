@@ -25,18 +25,27 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::file(std::string_view name) const {
-  return (path_ / std::filesystem::path(name)).string();
+  return utf8Of(path_ / fileSystemPath(name));
+}
+
+std::filesystem::path fileSystemPath(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8Of(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
 }
 
 void writeFile(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(fileSystemPath(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out)
     throw std::runtime_error("cannot write " + path);
 }
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(fileSystemPath(path), std::ios::binary);
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();

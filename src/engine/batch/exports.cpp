@@ -2,6 +2,7 @@
 
 #include "ravelock/velldll.h"
 
+#include "engine/batch/caller_text.h"
 #include "engine/files/buffer_crypto.h"
 #include "engine/files/file_test.h"
 #include "engine/format/header.h"
@@ -78,9 +79,10 @@ VELLDLL_API int32_t DecryptBuffer(unsigned char* buffer, uint32_t length, const 
 }
 
 VELLDLL_API int32_t IsValidRLKfile(const char* path, RlkHeaderInfo* info) {
-  if (!path)
-    return 1;
-  return testEncryptedFile(path, reinterpret_cast<HeaderInfo*>(info));
+  std::string name;
+  if (!path || !pathFromCaller(path, name))
+    return kTestOpenFailed;
+  return testEncryptedFile(name.c_str(), reinterpret_cast<HeaderInfo*>(info));
 }
 
 VELLDLL_API int32_t IsValidDatabazeRLKfile(const unsigned char* payload, uint32_t length,

@@ -11,7 +11,7 @@
 
 namespace ravelock::engine {
 
-// Item lists: `count` NUL-terminated ANSI paths back to back, then one more
+// Item lists: `count` NUL-terminated UTF-8 paths back to back, then one more
 // NUL. At most `count` items are read; an empty item ends the list early.
 // Calls `visit(item, remaining)` for each item, `remaining` being the number
 // of items after it; stops when `visit` returns false.

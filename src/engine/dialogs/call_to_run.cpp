@@ -1,9 +1,13 @@
-// Opening an encrypted file from the shell: rundll32 calls CallToRun with
-// the file's path, the file is decrypted by an ordinary one-file run and
-// the result is opened with the program its type is associated with.
+// Opening an encrypted file from the shell: rundll32 calls CallToRunW (or
+// CallToRun) with the file's path, the file is decrypted by an ordinary
+// one-file run and the result is opened with the program its type is
+// associated with.
 
+#include "engine/batch/caller_text.h"
+#include "engine/dialogs/decrypt_files.h"
 #include "engine/files/target_naming.h"
 #include "platform/filesystem.h"
+#include "platform/text.h"
 #include "ravelock/velldll.h"
 #include "resource.h"
 #include "ui/message_box.h"
@@ -35,7 +39,7 @@ bool isExecutable(const std::string& path) {
     return false;
   const std::string extension = path.substr(dot);
   for (const char* executable : {".exe", ".bat", ".com", ".js", ".vbs"})
-    if (lstrcmpiA(extension.c_str(), executable) == 0)
+    if (platform::equalIgnoringCase(extension, executable))
       return true;
   return false;
 }
@@ -66,11 +70,9 @@ DWORD errorOfShellResult(INT_PTR result) {
   }
 }
 
-} // namespace
-
-extern "C" VELLDLL_API int32_t DesifrovatRun(const char* path) {
+// DesifrovatRun on a UTF-8 path.
+int32_t decryptAndRun(const char* given) {
   std::array<char, engine::kMaxPath> longPath{};
-  const char* given = path ? path : "";
   const std::size_t length =
       platform::getLongPath(given, longPath.data(), longPath.size());
   if (length == 0 || length >= longPath.size())
@@ -83,15 +85,15 @@ extern "C" VELLDLL_API int32_t DesifrovatRun(const char* path) {
   std::string items(longPath.data());
   items.push_back('\0');
   char target[engine::kMaxPath] = {};
-  if (DeCryptFiles(items.c_str(), 1, target) != 0)
+  if (engine::decryptItems(items.c_str(), 1, target) != 0)
     return 1;
   if (isExecutable(target) &&
       ui::messageBox(nullptr, library().string(IDS_RUN_EXECUTABLE),
                      MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2) != IDYES)
     return 0;
   SetLastError(ERROR_SUCCESS);
-  const auto opened = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, nullptr, target, nullptr, nullptr, SW_SHOWNORMAL));
+  const auto opened = reinterpret_cast<INT_PTR>(ShellExecuteW(
+      nullptr, nullptr, ui::widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (opened > 32)
     return 0;
   DWORD error = GetLastError();
@@ -101,8 +103,28 @@ extern "C" VELLDLL_API int32_t DesifrovatRun(const char* path) {
   return 2;
 }
 
+} // namespace
+
+extern "C" VELLDLL_API int32_t DesifrovatRun(const char* path) {
+  std::string given;
+  // A path the caller's code page cannot turn into UTF-8 names no file.
+  if (!engine::pathFromCaller(path ? path : "", given))
+    given.clear();
+  return decryptAndRun(given.c_str());
+}
+
 extern "C" VELLDLL_API void CallToRun(void* /*window*/, void* /*instance*/,
                                       char* commandLine, int32_t /*showState*/) {
   // The command line is the path as the shell gave it, quotes and all.
   DesifrovatRun(commandLine);
+}
+
+extern "C" VELLDLL_API void CallToRunW(void* /*window*/, void* /*instance*/,
+                                       wchar_t* commandLine, int32_t /*showState*/) {
+  // rundll32 prefers this form: the path whole, whatever the system's code
+  // page.
+  std::string given;
+  if (!commandLine || !ui::narrow(commandLine, given))
+    given.clear();
+  decryptAndRun(given.c_str());
 }

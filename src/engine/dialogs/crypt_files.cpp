@@ -2,6 +2,7 @@
 // encrypt key dialog before the run and the encryption progress dialog
 // during it. Windows only, as DeCryptFiles.
 
+#include "engine/batch/caller_text.h"
 #include "engine/batch/run_flow.h"
 #include "engine/dialogs/encrypt_key_dialog.h"
 #include "engine/dialogs/progress_dialog.h"
@@ -47,7 +48,8 @@ private:
 } // namespace
 
 extern "C" VELLDLL_API int32_t CryptFiles(const char* items, int32_t count) {
-  if (!items || count < 1)
+  std::string list;
+  if (!items || count < 1 || !itemsFromCaller(items, count, list))
     return -1;
   // COM for this thread while the dialogs are open (Save As needs it).
   const platform::ComApartment com;
@@ -59,6 +61,6 @@ extern "C" VELLDLL_API int32_t CryptFiles(const char* items, int32_t count) {
   if (!keys.isConnected())
     keys.ConnectKeyServer(reinterpret_cast<const void*>(&CryptFiles), false, nullptr);
   EncryptionWindows windows(resources, keys, GetActiveWindow());
-  return cryptFilesFlow(items, count, windows, options::currentOptionsLocation(),
+  return cryptFilesFlow(list.c_str(), count, windows, options::currentOptionsLocation(),
                         [&keys](const KeyRecord& key) { keys.StoreKey(key); });
 }

@@ -2,6 +2,9 @@
 // decryption progress dialog. Windows only: the native library has no
 // dialogs and does not export it.
 
+#include "engine/dialogs/decrypt_files.h"
+
+#include "engine/batch/caller_text.h"
 #include "engine/batch/jobs.h"
 #include "engine/dialogs/progress_dialog.h"
 #include "engine/files/target_naming.h"
@@ -66,13 +69,37 @@ int32_t decryptFiles(const char* items, int32_t count, char* lastTarget) {
 
 } // namespace
 
-extern "C" VELLDLL_API int32_t DeCryptFiles(const char* items, int32_t count,
-                                            char* lastTarget) {
+std::int32_t engine::decryptItems(const char* items, std::int32_t count,
+                                  char* lastTarget) {
   if (!items || count < 1)
     return -1;
   // Nothing may throw across the export (memory running out, say).
   try {
     return decryptFiles(items, count, lastTarget);
+  } catch (...) {
+    return 1;
+  }
+}
+
+extern "C" VELLDLL_API int32_t DeCryptFiles(const char* items, int32_t count,
+                                            char* lastTarget) {
+  try {
+    std::string list;
+    if (!items || count < 1 || !itemsFromCaller(items, count, list))
+      return -1;
+    char target[kMaxPath] = {};
+    const std::int32_t answer = decryptItems(list.c_str(), count, target);
+    if (answer != 0)
+      return answer;
+    if (!lastTarget)
+      return 1; // nothing to report the target in
+    // A target the caller's code page cannot spell is not reported: a
+    // look-alike would name another file.
+    std::string path;
+    if (!pathToCaller(target, path) || path.size() >= kMaxPath)
+      return 1;
+    std::memcpy(lastTarget, path.c_str(), path.size() + 1);
+    return 0;
   } catch (...) {
     return 1;
   }

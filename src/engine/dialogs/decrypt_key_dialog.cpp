@@ -2,6 +2,7 @@
 
 #include "engine/dialogs/target_choice.h"
 #include "engine/files/target_naming.h"
+#include "engine/format/key_text.h"
 #include "platform/secure_wipe.h"
 #include "resource.h"
 #include "ui/text.h"
@@ -60,7 +61,7 @@ bool DecryptKeyDialog::onInit() {
   mask().attach(hwnd(), IDC_KEY_MASK, {IDC_KEY}, resources().module());
   show(IDC_KEY_SUBFOLDERS, choices_.hasFolder);
   names_ = rememberedKeyNames(keys_);
-  setText(IDC_KEY_FILE_NAME, ui::widen(nameOf(*request_.key)));
+  setText(IDC_KEY_FILE_NAME, ui::wideOf(shownKeyName(nameOf(*request_.key))));
   limitText(IDC_KEY, kMaxKeyLength);
   if (request_.key->length > 0) {
     // The key that was just rejected, to be corrected.

@@ -3,6 +3,7 @@
 #include "engine/dialogs/key_name_dialog.h"
 #include "engine/dialogs/target_choice.h"
 #include "engine/files/target_naming.h"
+#include "engine/format/key_text.h"
 #include "platform/filesystem.h"
 #include "platform/secure_wipe.h"
 #include "resource.h"
@@ -64,7 +65,7 @@ bool EncryptKeyDialog::onInit() {
   names_ = rememberedKeyNames(keys_);
   for (const std::string& name : names_)
     SendDlgItemMessageW(hwnd(), IDC_KEY_NAMES, CB_ADDSTRING, 0,
-                        reinterpret_cast<LPARAM>(ui::widen(name).c_str()));
+                        reinterpret_cast<LPARAM>(ui::wideOf(shownKeyName(name)).c_str()));
   if (!names_.empty()) {
     // A remembered key is offered first; typing needs a click into a box.
     SendDlgItemMessageW(hwnd(), IDC_KEY_NAMES, CB_SETCURSEL, 0, 0);

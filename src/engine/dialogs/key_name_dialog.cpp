@@ -1,7 +1,7 @@
 #include "engine/dialogs/key_name_dialog.h"
 
+#include "engine/format/key_text.h"
 #include "keyserver/key_record.h"
-#include "platform/text.h"
 #include "resource.h"
 #include "ui/text.h"
 
@@ -40,12 +40,11 @@ void KeyNameDialog::onOk() {
     return;
   }
   std::string name;
-  if (!ui::narrow(typed, name)) {
+  if (!storedKeyName(ui::utf16(typed), kMaxKeyNameLength, name)) {
     message(IDS_NOT_IN_CODE_PAGE, MB_ICONERROR | MB_OK);
     focus(IDC_NAME_EDIT);
     return;
   }
-  name.resize(platform::cutOnCharBoundary(name.c_str(), kMaxKeyNameLength));
   if (remembered_ &&
       std::find(remembered_->begin(), remembered_->end(), name) != remembered_->end() &&
       message(IDS_NAME_EXISTS, MB_ICONQUESTION | MB_YESNO) != IDYES)

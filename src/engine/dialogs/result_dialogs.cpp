@@ -14,18 +14,19 @@ constexpr COLORREF kFailureTitle = RGB(220, 0, 0);
 constexpr int kTitleHeight = 24;
 
 // Writes `text` to a new (or truncated) file at `path`, its line ends as
-// the edit box has them (CR LF, once).
+// the edit box has them (CR LF, once), in UTF-8 so every path in it is
+// kept.
 bool writeReport(const std::wstring& path, const std::wstring& text) {
   ui::KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file)
     return false;
   std::string bytes(static_cast<std::size_t>(WideCharToMultiByte(
-                        CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                        nullptr, nullptr)),
+                        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                        0, nullptr, nullptr)),
                     '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                      static_cast<int>(bytes.size()), nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                      bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
   DWORD written = 0;
   return bytes.empty() ||
          (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,

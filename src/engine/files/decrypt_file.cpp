@@ -267,6 +267,10 @@ std::int32_t DecryptFile(const char* source, char* target, KeyRecord* currentKey
   // was to be kept.
   if (samePath(job.target, job.source) && !job.deleteSource)
     return kDecryptCreateFailed;
+  // A target past the path limit (in bytes of UTF-8, the limit's unit) is
+  // refused whole: the caller's 260-byte buffer would hold a cut name.
+  if (job.target.size() >= kMaxPath)
+    return kDecryptCreateFailed;
   job.sourceAttributes = getAttributes(job.source.c_str());
 
   if ((result = decrypt(job, p, cipher, progress)) != kResultOk)

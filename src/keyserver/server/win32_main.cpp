@@ -93,7 +93,7 @@ void openMainProgram(const App& app) {
   if (platform::launchDetached(program, ""))
     return;
   wchar_t path[MAX_PATH] = {};
-  MultiByteToWideChar(CP_ACP, 0, program.c_str(), -1, path, MAX_PATH - 1);
+  MultiByteToWideChar(CP_UTF8, 0, program.c_str(), -1, path, MAX_PATH - 1);
   wchar_t message[MAX_PATH + 128];
   const std::wstring format = loadText(app.instance, IDS_CANNOT_OPEN_APP);
   _snwprintf(message, sizeof message / sizeof message[0] - 1, format.c_str(), path);

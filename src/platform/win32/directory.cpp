@@ -1,17 +1,19 @@
 #include "platform/directory.h"
 #include "platform/backend.h"
 
+#include "platform/win32/wide.h"
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
+
 #include <windows.h>
 
 namespace ravelock::platform {
 
 std::optional<std::vector<DirectoryEntry>>
 backend::listDirectory(const std::string& folder, const std::string& pattern) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + pattern).c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(win32::wide(folder + pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
     // Nothing matching is an empty listing, not a failure to list.
     if (GetLastError() == ERROR_FILE_NOT_FOUND)
@@ -20,8 +22,8 @@ backend::listDirectory(const std::string& folder, const std::string& pattern) {
   }
   std::vector<DirectoryEntry> entries;
   do {
-    entries.push_back({found.cFileName, found.dwFileAttributes});
-  } while (FindNextFileA(search, &found));
+    entries.push_back({win32::utf8(found.cFileName), found.dwFileAttributes});
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   return entries;
 }
@@ -40,7 +42,7 @@ class ShellLink {
 public:
   ShellLink() {
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IShellLinkA, reinterpret_cast<void**>(&link_))) &&
+                                   IID_IShellLinkW, reinterpret_cast<void**>(&link_))) &&
         FAILED(link_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file_))))
       file_ = nullptr;
   }
@@ -53,19 +55,14 @@ public:
       link_->Release();
   }
 
-  IShellLinkA* link() const { return link_; }
+  IShellLinkW* link() const { return link_; }
   IPersistFile* file() const { return file_; }
   explicit operator bool() const { return link_ && file_; }
 
 private:
-  IShellLinkA* link_ = nullptr;
+  IShellLinkW* link_ = nullptr;
   IPersistFile* file_ = nullptr;
 };
-
-// The shell's file interface takes UTF-16 paths of at most MAX_PATH.
-bool toWidePath(const std::string& path, wchar_t (&wide)[MAX_PATH]) {
-  return MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) > 0;
-}
 
 // Beside the shortcut while it is written.
 constexpr char kShortcutTemporarySuffix[] = ".new";
@@ -81,44 +78,43 @@ bool backend::writeShortcut(const std::string& target, const std::string& linkPa
                             const std::string& description, const char* arguments,
                             const char* iconPath, int iconIndex) {
   const ShellLink shortcut;
-  wchar_t wide[MAX_PATH];
-  if (!shortcut || FAILED(shortcut.link()->SetPath(target.c_str())) ||
-      (arguments && FAILED(shortcut.link()->SetArguments(arguments))) ||
-      FAILED(shortcut.link()->SetDescription(description.c_str())) ||
+  const std::wstring temporary = win32::wide(linkPath + kShortcutTemporarySuffix);
+  const std::wstring finalName = win32::wide(linkPath);
+  if (!shortcut || temporary.empty() || finalName.empty() ||
+      FAILED(shortcut.link()->SetPath(win32::wide(target).c_str())) ||
+      (arguments && FAILED(shortcut.link()->SetArguments(win32::wide(arguments).c_str()))) ||
+      FAILED(shortcut.link()->SetDescription(win32::wide(description).c_str())) ||
       (iconPath && *iconPath &&
-       FAILED(shortcut.link()->SetIconLocation(iconPath, iconIndex))) ||
-      !toWidePath(linkPath + kShortcutTemporarySuffix, wide))
+       FAILED(shortcut.link()->SetIconLocation(win32::wide(iconPath).c_str(), iconIndex))))
     return false;
   // An old shortcut is replaced only by a complete new one: saved beside
   // it, flushed, then moved over it.
-  const std::string temporary = linkPath + kShortcutTemporarySuffix;
-  bool saved = SUCCEEDED(shortcut.file()->Save(wide, FALSE));
+  bool saved = SUCCEEDED(shortcut.file()->Save(temporary.c_str(), FALSE));
   if (saved) {
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     saved = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
     if (file != INVALID_HANDLE_VALUE)
       CloseHandle(file);
   }
-  saved = saved && MoveFileExA(temporary.c_str(), linkPath.c_str(),
+  saved = saved && MoveFileExW(temporary.c_str(), finalName.c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!saved)
-    DeleteFileA(temporary.c_str());
+    DeleteFileW(temporary.c_str());
   return saved;
 }
 
 std::optional<std::string> backend::resolveShortcutTarget(const std::string& linkPath) {
   const ShellLink shortcut;
-  wchar_t wide[MAX_PATH];
-  if (!shortcut || !toWidePath(linkPath, wide) ||
-      FAILED(shortcut.file()->Load(wide, STGM_READ)) ||
+  const std::wstring link = win32::wide(linkPath);
+  if (!shortcut || link.empty() || FAILED(shortcut.file()->Load(link.c_str(), STGM_READ)) ||
       FAILED(shortcut.link()->Resolve(nullptr, kResolveQuietly)))
     return std::nullopt;
-  char target[MAX_PATH] = {};
-  WIN32_FIND_DATAA found{};
+  wchar_t target[MAX_PATH] = {};
+  WIN32_FIND_DATAW found{};
   if (shortcut.link()->GetPath(target, MAX_PATH, &found, SLGP_SHORTPATH) != S_OK)
     return std::nullopt;
-  return std::string(target);
+  return win32::utf8(target);
 }
 
 } // namespace ravelock::platform

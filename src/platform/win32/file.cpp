@@ -1,6 +1,8 @@
 #include "platform/file.h"
 #include "platform/backend.h"
 
+#include "platform/win32/wide.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -66,9 +68,9 @@ FILETIME toFileTime(std::uint64_t value) {
 
 std::intptr_t backend::openFile(const char* path, Access access, Share share,
                                 Disposition disposition) {
-  HANDLE h =
-      CreateFileA(path, desiredAccess(access), shareMode(share), nullptr,
-                  creationDisposition(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(win32::wide(path).c_str(), desiredAccess(access),
+                         shareMode(share), nullptr, creationDisposition(disposition),
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE)
     return backend::kNoHandle;
   return reinterpret_cast<std::intptr_t>(h);

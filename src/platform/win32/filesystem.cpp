@@ -1,6 +1,8 @@
 #include "platform/filesystem.h"
 #include "platform/backend.h"
 
+#include "platform/win32/wide.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -8,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 
 namespace ravelock::platform {
 
@@ -34,30 +37,31 @@ void useLegacyKernelFunctions(bool legacy) {
 }
 
 std::uint32_t backend::getAttributes(const char* path) {
-  return GetFileAttributesA(path);
+  return GetFileAttributesW(win32::wide(path).c_str());
 }
 
 bool backend::setAttributes(const char* path, std::uint32_t attributes) {
-  return SetFileAttributesA(path, attributes) != 0;
+  return SetFileAttributesW(win32::wide(path).c_str(), attributes) != 0;
 }
 
 bool pathExists(const char* path) {
-  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(win32::wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool isDirectory(const char* path) {
-  const DWORD a = GetFileAttributesA(path);
+  const DWORD a = GetFileAttributesW(win32::wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool isSymbolicLink(const char* path) {
   // Only links: other reparse points (files kept in the cloud, deduplicated
   // files) are files of their own.
-  const DWORD a = GetFileAttributesA(path);
+  const std::wstring name = win32::wide(path);
+  const DWORD a = GetFileAttributesW(name.c_str());
   if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
     return false;
-  WIN32_FIND_DATAA found;
-  const HANDLE find = FindFirstFileA(path, &found);
+  WIN32_FIND_DATAW found;
+  const HANDLE find = FindFirstFileW(name.c_str(), &found);
   if (find == INVALID_HANDLE_VALUE)
     return false;
   FindClose(find);
@@ -68,11 +72,11 @@ bool isSymbolicLink(const char* path) {
 bool backend::moveFile(const char* from, const char* to, bool replace) {
   const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
                               : MOVEFILE_WRITE_THROUGH;
-  return MoveFileExA(from, to, flags) != 0;
+  return MoveFileExW(win32::wide(from).c_str(), win32::wide(to).c_str(), flags) != 0;
 }
 
 bool backend::deleteFile(const char* path) {
-  return DeleteFileA(path) != 0;
+  return DeleteFileW(win32::wide(path).c_str()) != 0;
 }
 
 std::string followFileLinks(const char* path) {
@@ -84,28 +88,30 @@ bool backend::carryOverOwnerAndMode(const char*, const char*) {
 }
 
 bool createFolder(const std::string& path) {
-  return CreateDirectoryA(path.c_str(), nullptr) != 0;
+  return CreateDirectoryW(win32::wide(path).c_str(), nullptr) != 0;
 }
 
 bool backend::removeFolder(const char* path) {
-  return RemoveDirectoryA(path) != 0;
+  return RemoveDirectoryW(win32::wide(path).c_str()) != 0;
 }
 
 std::string temporaryFolder() {
-  char buffer[MAX_PATH + 1];
-  const DWORD n = GetTempPathA(sizeof buffer, buffer);
-  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(std::size(buffer), buffer);
+  return n > 0 && n < std::size(buffer) ? win32::utf8(std::wstring_view(buffer, n))
+                                        : std::string();
 }
 
 bool backend::copyFile(const char* from, const char* to) {
-  return CopyFileA(from, to, FALSE) != 0;
+  return CopyFileW(win32::wide(from).c_str(), win32::wide(to).c_str(), FALSE) != 0;
 }
 
 bool backend::freeSpace(const char* root, FreeSpace& space) {
-  using ExFn = BOOL WINAPI(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-  if (auto* ex = kernelFunction<ExFn>("GetDiskFreeSpaceExA")) {
+  const std::wstring wideRoot = win32::wide(root);
+  using ExFn = BOOL WINAPI(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+  if (auto* ex = kernelFunction<ExFn>("GetDiskFreeSpaceExW")) {
     ULARGE_INTEGER a, t, f;
-    if (!ex(root, &a, &t, &f))
+    if (!ex(wideRoot.c_str(), &a, &t, &f))
       return false;
     space.available = a.QuadPart;
     space.total = t.QuadPart;
@@ -113,8 +119,8 @@ bool backend::freeSpace(const char* root, FreeSpace& space) {
     return true;
   }
   DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
-  if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                         &clusters))
+  if (!GetDiskFreeSpaceW(wideRoot.c_str(), &sectorsPerCluster, &bytesPerSector,
+                         &freeClusters, &clusters))
     return false;
   // 64-bit products: volumes beyond 4 GB are reported correctly.
   const std::uint64_t cluster = std::uint64_t{sectorsPerCluster} * bytesPerSector;
@@ -125,41 +131,44 @@ bool backend::freeSpace(const char* root, FreeSpace& space) {
 }
 
 std::optional<std::string> backend::longPath(const char* path) {
-  using LongFn = DWORD WINAPI(LPCSTR, LPSTR, DWORD);
-  if (auto* longName = kernelFunction<LongFn>("GetLongPathNameA")) {
-    std::string full(MAX_PATH, '\0');
-    DWORD n = longName(path, full.data(), static_cast<DWORD>(full.size()));
+  const std::wstring widePath = win32::wide(path);
+  using LongFn = DWORD WINAPI(LPCWSTR, LPWSTR, DWORD);
+  if (auto* longName = kernelFunction<LongFn>("GetLongPathNameW")) {
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD n = longName(widePath.c_str(), full.data(), static_cast<DWORD>(full.size()));
     if (n >= full.size()) { // the size needed, terminator included
       full.resize(n);
-      n = longName(path, full.data(), n);
+      n = longName(widePath.c_str(), full.data(), n);
     }
     if (n == 0 || n >= full.size())
       return std::nullopt;
     full.resize(n);
-    return full;
+    return win32::utf8(full);
   }
   // Fallback: only the last component is made long.
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(widePath.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE)
     return std::nullopt;
   FindClose(search);
-  char drive[_MAX_DRIVE], dir[_MAX_DIR];
-  _splitpath(path, drive, dir, nullptr, nullptr);
-  return std::string(drive) + dir + found.cFileName;
+  const std::string folder(path);
+  const std::size_t slash = folder.find_last_of("\\/:");
+  return folder.substr(0, slash == std::string::npos ? 0 : slash + 1) +
+         win32::utf8(found.cFileName);
 }
 
 std::optional<std::string> getShortPath(const std::string& path) {
-  std::string shortName(MAX_PATH, '\0');
-  DWORD n = GetShortPathNameA(path.c_str(), shortName.data(), MAX_PATH);
+  const std::wstring widePath = win32::wide(path);
+  std::wstring shortName(MAX_PATH, L'\0');
+  DWORD n = GetShortPathNameW(widePath.c_str(), shortName.data(), MAX_PATH);
   if (n >= MAX_PATH) { // the size needed, terminator included
     shortName.resize(n);
-    n = GetShortPathNameA(path.c_str(), shortName.data(), n);
+    n = GetShortPathNameW(widePath.c_str(), shortName.data(), n);
   }
   if (n == 0 || n >= shortName.size())
     return std::nullopt;
   shortName.resize(n);
-  return shortName;
+  return win32::utf8(shortName);
 }
 
 } // namespace ravelock::platform

@@ -1,5 +1,7 @@
 #include "platform/library.h"
 
+#include "platform/win32/wide.h"
+
 #include <windows.h>
 
 namespace ravelock::platform {
@@ -15,9 +17,9 @@ bool isAbsolute(const std::string& path) {
 // A library named by its full path has its own dependencies looked for in
 // its folder first; a bare name is found through the system's search order.
 Library::Library(const std::string& path)
-    : handle_(reinterpret_cast<void*>(LoadLibraryExA(
-          path.c_str(), nullptr, isAbsolute(path) ? LOAD_WITH_ALTERED_SEARCH_PATH : 0))) {
-}
+    : handle_(reinterpret_cast<void*>(
+          LoadLibraryExW(win32::wide(path).c_str(), nullptr,
+                         isAbsolute(path) ? LOAD_WITH_ALTERED_SEARCH_PATH : 0))) {}
 
 Library::~Library() {
   if (handle_)

@@ -1,5 +1,7 @@
 #include "platform/module.h"
 
+#include "platform/win32/wide.h"
+
 #include <windows.h>
 
 namespace ravelock::platform {
@@ -10,11 +12,11 @@ std::string modulePath(const void* address) {
                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                           static_cast<LPCSTR>(address), &module))
     return {};
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(module, path, MAX_PATH);
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
   if (n == 0 || n >= MAX_PATH)
     return {};
-  return std::string(path, n);
+  return win32::utf8(std::wstring_view(path, n));
 }
 
 } // namespace ravelock::platform

@@ -3,6 +3,8 @@
 #include "platform/filesystem.h"
 #include "platform/inheritable.h"
 
+#include "platform/win32/wide.h"
+
 #include <windows.h>
 
 namespace ravelock::platform {
@@ -51,11 +53,14 @@ namespace {
 // window shown normally.
 bool createLauncherProcess(const char* program, std::string& commandLine,
                            bool inheritHandles, PROCESS_INFORMATION& info) {
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
-  return CreateProcessA(program, commandLine.data(), nullptr, nullptr,
+  const std::wstring wideProgram = program ? win32::wide(program) : std::wstring();
+  std::wstring wideLine = win32::wide(commandLine);
+  return CreateProcessW(program ? wideProgram.c_str() : nullptr,
+                        wideLine.empty() ? nullptr : wideLine.data(), nullptr, nullptr,
                         inheritHandles ? TRUE : FALSE,
                         CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr,
                         nullptr, &startup, &info) != 0;
@@ -106,11 +111,12 @@ ChildProcess ChildProcess::startBackend(const std::string& program,
     commandLine += ' ';
     commandLine += quoteArgument(a);
   }
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                      nullptr, nullptr, &startup, &info))
+  std::wstring wideLine = win32::wide(commandLine);
+  if (!CreateProcessW(win32::wide(program).c_str(), wideLine.data(), nullptr, nullptr,
+                      FALSE, 0, nullptr, nullptr, &startup, &info))
     return child;
   CloseHandle(info.hThread);
   child.handle_ = reinterpret_cast<std::intptr_t>(info.hProcess);

@@ -1,8 +1,10 @@
 #include "platform/registry.h"
+#include "platform/win32/wide.h"
 
 #include <windows.h>
 
 #include <cstring>
+#include <iterator>
 
 namespace ravelock::platform {
 
@@ -53,16 +55,15 @@ public:
   }
 
   RegistryStatus open(RegistryRoot root, std::string_view path, REGSAM sam) {
-    const std::string subkey(path);
-    return statusOf(RegOpenKeyExA(rootKey(root), subkey.c_str(), 0, sam, &key_));
+    return statusOf(
+        RegOpenKeyExW(rootKey(root), win32::wide(path).c_str(), 0, sam, &key_));
   }
 
   RegistryStatus create(RegistryRoot root, std::string_view path, bool& created) {
-    const std::string subkey(path);
     DWORD disposition = 0;
-    const LONG code = RegCreateKeyExA(rootKey(root), subkey.c_str(), 0, nullptr,
-                                      REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                                      nullptr, &key_, &disposition);
+    const LONG code = RegCreateKeyExW(rootKey(root), win32::wide(path).c_str(), 0,
+                                      nullptr, REG_OPTION_NON_VOLATILE,
+                                      KEY_READ | KEY_WRITE, nullptr, &key_, &disposition);
     created = code == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
     return statusOf(code);
   }
@@ -80,10 +81,9 @@ RegistryStatus queryValue(RegistryRoot root, std::string_view path, std::string_
   if (RegistryStatus status = key.open(root, path, KEY_QUERY_VALUE);
       status != RegistryStatus::Ok)
     return status;
-  const std::string valueName(name);
   data.resize(maxBytes);
   DWORD size = static_cast<DWORD>(maxBytes);
-  const LONG code = RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type,
+  const LONG code = RegQueryValueExW(key.get(), win32::wide(name).c_str(), nullptr, &type,
                                      reinterpret_cast<BYTE*>(data.data()), &size);
   data.resize(code == ERROR_SUCCESS ? size : 0);
   return statusOf(code);
@@ -95,8 +95,7 @@ RegistryStatus setValue(RegistryRoot root, std::string_view path, std::string_vi
   if (RegistryStatus status = key.open(root, path, KEY_SET_VALUE);
       status != RegistryStatus::Ok)
     return status;
-  const std::string valueName(name);
-  return statusOf(RegSetValueExA(key.get(), valueName.c_str(), 0, type,
+  return statusOf(RegSetValueExW(key.get(), win32::wide(name).c_str(), 0, type,
                                  static_cast<const BYTE*>(data), size));
 }
 
@@ -118,13 +117,18 @@ class Win32Registry final : public Registry {
                               std::size_t maxBytes) override {
     DWORD type = REG_NONE;
     std::string data;
-    const RegistryStatus status = queryValue(root, path, name, type, data, maxBytes);
+    // `maxBytes` bounds the UTF-8 text; it never has more UTF-16 units than
+    // bytes, so a value that fits comes whole in that many units.
+    const RegistryStatus status =
+        queryValue(root, path, name, type, data, maxBytes * sizeof(wchar_t));
     if (status != RegistryStatus::Ok)
       return status;
     if (type != REG_SZ && type != REG_EXPAND_SZ)
       return RegistryStatus::WrongType;
-    // The stored bytes need not end in a zero; the text ends at the first.
-    value = data.substr(0, data.find('\0'));
+    // The stored text need not end in a zero; it ends at the first.
+    std::wstring_view text(reinterpret_cast<const wchar_t*>(data.data()),
+                           data.size() / sizeof(wchar_t));
+    value = win32::utf8(text.substr(0, text.find(L'\0')));
     if (value.size() + 1 > maxBytes)
       return RegistryStatus::TooLong;
     return RegistryStatus::Ok;
@@ -147,9 +151,9 @@ class Win32Registry final : public Registry {
 
   RegistryStatus doWriteString(RegistryRoot root, std::string_view path,
                                std::string_view name, std::string_view value) override {
-    const std::string text(value.substr(0, value.find('\0')));
+    const std::wstring text = win32::wide(value.substr(0, value.find('\0')));
     return setValue(root, path, name, REG_SZ, text.c_str(),
-                    static_cast<DWORD>(text.size() + 1));
+                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   }
 
   RegistryStatus doWriteDword(RegistryRoot root, std::string_view path,
@@ -164,15 +168,13 @@ class Win32Registry final : public Registry {
     if (RegistryStatus status = key.open(root, path, KEY_SET_VALUE);
         status != RegistryStatus::Ok)
       return status;
-    const std::string valueName(name);
-    return statusOf(RegDeleteValueA(key.get(), valueName.c_str()));
+    return statusOf(RegDeleteValueW(key.get(), win32::wide(name).c_str()));
   }
 
   RegistryStatus doDeleteKey(RegistryRoot root, std::string_view path) override {
     if (path.empty())
       return RegistryStatus::Failed; // a root cannot be deleted
-    const std::string subkey(path);
-    return statusOf(RegDeleteKeyA(rootKey(root), subkey.c_str()));
+    return statusOf(RegDeleteKeyW(rootKey(root), win32::wide(path).c_str()));
   }
 
   RegistryStatus doListSubkeys(RegistryRoot root, std::string_view path,
@@ -182,9 +184,9 @@ class Win32Registry final : public Registry {
         status != RegistryStatus::Ok)
       return status;
     for (DWORD index = 0;; ++index) {
-      char name[256]; // a key name has at most 255 characters
-      DWORD length = sizeof name;
-      const LONG code = RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr,
+      wchar_t name[256]; // a key name has at most 255 characters
+      DWORD length = std::size(name);
+      const LONG code = RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr,
                                       nullptr, nullptr);
       if (code == ERROR_NO_MORE_ITEMS)
         return statusOf(ERROR_SUCCESS);
@@ -192,7 +194,7 @@ class Win32Registry final : public Registry {
         names.clear();
         return statusOf(code);
       }
-      names.emplace_back(name, length);
+      names.push_back(win32::utf8(std::wstring_view(name, length)));
     }
   }
 };

@@ -1,7 +1,11 @@
 #include "platform/system_error.h"
 #include "platform/backend.h"
 
+#include "platform/win32/wide.h"
+
 #include <windows.h>
+
+#include <iterator>
 
 namespace ravelock::platform {
 
@@ -19,15 +23,15 @@ bool lastErrorIsSharingViolation() {
 }
 
 std::string systemErrorText(std::uint32_t code) {
-  char text[512];
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, text, sizeof text, nullptr);
-  while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ' ||
-                   text[n - 1] == '.'))
+  wchar_t text[512];
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, text, std::size(text), nullptr);
+  while (n > 0 && (text[n - 1] == L'\n' || text[n - 1] == L'\r' || text[n - 1] == L' ' ||
+                   text[n - 1] == L'.'))
     --n;
   if (n == 0)
     return "system error " + std::to_string(code);
-  return std::string(text, n);
+  return win32::utf8(std::wstring_view(text, n));
 }
 
 void backend::reportFault(Op op, Fault fault) {

@@ -62,7 +62,7 @@ HRESULT gatherDroppedItems(IDataObject* data, PathList& paths) {
     readDropNames(
         block,
         [](std::u16string_view wide, std::string& ansi) {
-          return platform::toAnsiExact(wide, ansi);
+          return platform::toUtf8Exact(wide, ansi);
         },
         [&paths](const std::string& name) {
           paths.add(name, platform::isDirectory(name.c_str()));
