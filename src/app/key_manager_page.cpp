@@ -169,10 +169,10 @@ void KeyManagerPage::addKey() {
   platform::Wiped<KeyRecord> existing;
   while (keys_.FindKey(dialog.record().name, *existing) == 1) {
     existing.wipe();
-    const int answer = ui::messageBox(
-        owner,
-        ui::fill(resources().string(IDS_KEY_EXISTS), ui::keyNameText(dialog.record().name)),
-        MB_YESNOCANCEL | MB_ICONQUESTION);
+    const int answer = ui::messageBox(owner,
+                                      ui::fill(resources().string(IDS_KEY_EXISTS),
+                                               ui::keyNameText(dialog.record().name)),
+                                      MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDYES)
       break;
     if (answer != IDNO || dialog.runAgain(owner) != IDOK)

@@ -7,8 +7,9 @@
 #include "options/options.h"
 #include "platform/text.h"
 #include "resource.h"
-#include "ui/text.h"
 #include "ui/handles.h"
+#include "ui/save_as.h"
+#include "ui/text.h"
 
 #include <commdlg.h>
 

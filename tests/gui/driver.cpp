@@ -580,12 +580,12 @@ bool isMessageBox(HWND window) {
 }
 
 HWND waitForMessageBoxWhere(const std::function<bool(HWND)>& belongs, DWORD ms) {
-  struct Search {
+  struct BoxSearch {
     const std::function<bool(HWND)>* belongs;
     HWND found;
   } search{&belongs, nullptr};
   const auto match = [](HWND window, LPARAM lParam) -> BOOL {
-    auto& s = *reinterpret_cast<Search*>(lParam);
+    auto& s = *reinterpret_cast<BoxSearch*>(lParam);
     if (!isMessageBox(window) || !(*s.belongs)(window))
       return TRUE;
     s.found = window;

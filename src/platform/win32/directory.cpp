@@ -82,10 +82,12 @@ bool backend::writeShortcut(const std::string& target, const std::string& linkPa
   const std::wstring finalName = win32::wide(linkPath);
   if (!shortcut || temporary.empty() || finalName.empty() ||
       FAILED(shortcut.link()->SetPath(win32::wide(target).c_str())) ||
-      (arguments && FAILED(shortcut.link()->SetArguments(win32::wide(arguments).c_str()))) ||
+      (arguments &&
+       FAILED(shortcut.link()->SetArguments(win32::wide(arguments).c_str()))) ||
       FAILED(shortcut.link()->SetDescription(win32::wide(description).c_str())) ||
       (iconPath && *iconPath &&
-       FAILED(shortcut.link()->SetIconLocation(win32::wide(iconPath).c_str(), iconIndex))))
+       FAILED(
+           shortcut.link()->SetIconLocation(win32::wide(iconPath).c_str(), iconIndex))))
     return false;
   // An old shortcut is replaced only by a complete new one: saved beside
   // it, flushed, then moved over it.
@@ -107,7 +109,8 @@ bool backend::writeShortcut(const std::string& target, const std::string& linkPa
 std::optional<std::string> backend::resolveShortcutTarget(const std::string& linkPath) {
   const ShellLink shortcut;
   const std::wstring link = win32::wide(linkPath);
-  if (!shortcut || link.empty() || FAILED(shortcut.file()->Load(link.c_str(), STGM_READ)) ||
+  if (!shortcut || link.empty() ||
+      FAILED(shortcut.file()->Load(link.c_str(), STGM_READ)) ||
       FAILED(shortcut.link()->Resolve(nullptr, kResolveQuietly)))
     return std::nullopt;
   wchar_t target[MAX_PATH] = {};
