@@ -325,12 +325,15 @@ TEST(FileSafety, OverwritingInPlaceIsNeverStoppedHalfWayAndCanBeRefused) {
 // Names with bytes that are no characters: each such byte counts alone, so
 // the extension is still seen.
 TEST(FileSafety, NamesWithStrayBytesKeepTheirExtension) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows names are UTF-16: bytes that are no UTF-8 name no file there";
+#endif
   TempDir dir;
   const std::string plainFile = dir.file("bad\xff\xfe");
   const std::string encrypted = plainFile + ".rlk";
-  writeFile(plainFile, "plain");
   EXPECT_TRUE(hasEncryptedExtension(encrypted));
   EXPECT_EQ(withoutEncryptedExtension(encrypted), plainFile);
+  writeFile(plainFile, "plain");
   ASSERT_EQ(encrypt(plainFile, 1), 0);
   EXPECT_TRUE(platform::pathExists(encrypted.c_str()));
   EXPECT_FALSE(platform::pathExists((encrypted + ".rlk").c_str()));
