@@ -56,7 +56,12 @@ def main(command):
             p = subprocess.Popen(command + ["encrypt", "--remove-original", big],
                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE, env=environment("pw"))
-            time.sleep(0.3)
+            # The signal goes once the run writes its temporary file, so the
+            # tool's handler is in place (a fixed delay raced with start-up).
+            deadline = time.monotonic() + 30
+            while (time.monotonic() < deadline and p.poll() is None and
+                   not any(f.endswith(".rlktmp") for f in os.listdir(work))):
+                time.sleep(0.005)
             p.send_signal(signal.SIGINT)
             p.communicate(timeout=60)
             left = sorted(f for f in os.listdir(work) if f.startswith("big"))
